@@ -1,0 +1,77 @@
+#include "MessageBoxes.h"
+
+#include "core/ProgramInfo.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace {
+
+class QtMessageBoxes : public MessageBoxes {
+public:
+    MsgAnswer show(const ShownMessage& m) override
+    {
+        // The texts keep their CR LF line breaks; a label wants LF alone.
+        QString text = m.text;
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        QMessageBox box(iconFor(m.icon), m.title, text, buttonsFor(m.buttons), QApplication::activeWindow());
+        switch (box.exec()) {
+        case QMessageBox::Yes: return MsgAnswer::Yes;
+        case QMessageBox::No: return MsgAnswer::No;
+        case QMessageBox::Cancel: return MsgAnswer::Cancel;
+        default: return m.buttons == MsgButtons::YesNo || m.buttons == MsgButtons::YesNoCancel ? MsgAnswer::No
+               : m.buttons == MsgButtons::OkCancel                                             ? MsgAnswer::Cancel
+                                                                                               : MsgAnswer::Ok;
+        }
+    }
+
+private:
+    static QMessageBox::Icon iconFor(MsgIcon icon)
+    {
+        switch (icon) {
+        case MsgIcon::Critical: return QMessageBox::Critical;
+        case MsgIcon::Question: return QMessageBox::Question;
+        case MsgIcon::Warning: return QMessageBox::Warning;
+        case MsgIcon::Information: return QMessageBox::Information;
+        case MsgIcon::None: break;
+        }
+        return QMessageBox::NoIcon;
+    }
+    static QMessageBox::StandardButtons buttonsFor(MsgButtons buttons)
+    {
+        switch (buttons) {
+        case MsgButtons::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
+        case MsgButtons::YesNo: return QMessageBox::Yes | QMessageBox::No;
+        case MsgButtons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        case MsgButtons::Ok: break;
+        }
+        return QMessageBox::Ok;
+    }
+};
+
+QtMessageBoxes gQtBoxes;
+MessageBoxes* gCurrent = &gQtBoxes;
+
+} // namespace
+
+MessageBoxes& CurrentMessageBoxes() { return *gCurrent; }
+
+MsgAnswer MessageBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title)
+{
+    return gCurrent->show(ShownMessage{text, title.isEmpty() ? ProgramInfo::Title() : title, icon, buttons});
+}
+
+ScriptedMessageBoxes::ScriptedMessageBoxes() : previous_(gCurrent) { gCurrent = this; }
+
+ScriptedMessageBoxes::~ScriptedMessageBoxes() { gCurrent = previous_; }
+
+MsgAnswer ScriptedMessageBoxes::show(const ShownMessage& message)
+{
+    shown.append(message);
+    if (onShow)
+        onShow(message);
+    if (!answers.isEmpty())
+        return answers.takeFirst();
+    return message.buttons == MsgButtons::YesNo || message.buttons == MsgButtons::YesNoCancel ? MsgAnswer::Yes
+                                                                                              : MsgAnswer::Ok;
+}

@@ -1,0 +1,287 @@
+#include "SerialPortService.h"
+
+#include "ProgramFolder.h"
+
+#include <QFileInfo>
+#include <QMetaObject>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+const QString kSource = QStringLiteral("mscCOM");
+
+PortError makeError(int number, const QString& description)
+{
+    return PortError{number, kSource, description};
+}
+
+QSerialPort::Parity toQt(PortSettings::Parity p)
+{
+    switch (p) {
+    case PortSettings::Parity::None: return QSerialPort::NoParity;
+    case PortSettings::Parity::Even: return QSerialPort::EvenParity;
+    case PortSettings::Parity::Odd: return QSerialPort::OddParity;
+    case PortSettings::Parity::Mark: return QSerialPort::MarkParity;
+    case PortSettings::Parity::Space: return QSerialPort::SpaceParity;
+    }
+    return QSerialPort::EvenParity;
+}
+
+QSerialPort::StopBits toQt(PortSettings::StopBits s)
+{
+    switch (s) {
+    case PortSettings::StopBits::One: return QSerialPort::OneStop;
+    case PortSettings::StopBits::OneAndHalf: return QSerialPort::OneAndHalfStop;
+    case PortSettings::StopBits::Two: return QSerialPort::TwoStop;
+    }
+    return QSerialPort::OneStop;
+}
+
+// A terminal that already holds exactly the raw settings Qt is about to apply can refuse
+// them with EINVAL (seen on pseudo-terminals). Putting it into another state first lets
+// the next open succeed; a real port is configured afresh by that open anyway.
+void loosenTerminal(const QString& path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    termios tio{};
+    if (::tcgetattr(fd, &tio) == 0) {
+        cfsetispeed(&tio, B9600);
+        cfsetospeed(&tio, B9600);
+        tio.c_cflag &= ~PARENB;
+        ::tcsetattr(fd, TCSANOW, &tio);
+    }
+    ::close(fd);
+}
+
+} // namespace
+
+SerialPortService::SerialPortService(QObject* parent) : QObject(parent)
+{
+    settingsText_ = LinkSettingsText();
+    settings_ = *ParsePortSettings(settingsText_);
+    connect(&port_, &QSerialPort::readyRead, this, &SerialPortService::onReadyRead);
+    connect(&port_, &QSerialPort::errorOccurred, this, &SerialPortService::onError);
+}
+
+SerialPortService::~SerialPortService()
+{
+    if (port_.isOpen())
+        port_.close();
+}
+
+QString SerialPortService::DevicePathFor(int portNumber)
+{
+    const QString fromEnv = qEnvironmentVariable(qPrintable(QStringLiteral("YUBISAKI_COM%1").arg(portNumber)));
+    if (!fromEnv.isEmpty())
+        return fromEnv;
+    const QString link = ProgramFolder() + QStringLiteral("com%1").arg(portNumber);
+    const QFileInfo info(link);
+    if (info.exists() || info.isSymLink())
+        return link;
+    return QStringLiteral("/dev/ttyS%1").arg(portNumber - 1);
+}
+
+void SerialPortService::setPortNumber(int portNumber) { portNumber_ = portNumber; }
+
+PortError SerialPortService::setSettings(const QString& text)
+{
+    const std::optional<PortSettings> parsed = ParsePortSettings(text);
+    if (!parsed)
+        return makeError(PortErrorNumber::InvalidSettings,
+                         QStringLiteral("通信設定 \"%1\" が正しくありません。").arg(text));
+    settingsText_ = text;
+    settings_ = *parsed;
+    if (open_ && !hungUp_ && !(settings_ == applied_))
+        return applySettings();
+    return {};
+}
+
+PortError SerialPortService::applySettings()
+{
+    configuring_ = true;
+    const bool ok = port_.setBaudRate(settings_.baudRate) && port_.setParity(toQt(settings_.parity))
+                    && port_.setDataBits(QSerialPort::DataBits(settings_.dataBits))
+                    && port_.setStopBits(toQt(settings_.stopBits))
+                    && port_.setFlowControl(QSerialPort::NoFlowControl);
+    configuring_ = false;
+    if (!ok) {
+        const PortError error = makeError(PortErrorNumber::CannotConfigure, port_.errorString());
+        port_.clearError();
+        return error;
+    }
+    applied_ = settings_;
+    return {};
+}
+
+PortError SerialPortService::errorFromPort(QSerialPort::SerialPortError error, const QString& path) const
+{
+    switch (error) {
+    case QSerialPort::DeviceNotFoundError:
+        return makeError(PortErrorNumber::InvalidPort, port_.errorString());
+    case QSerialPort::OpenError:
+        return makeError(PortErrorNumber::PortInUse, port_.errorString());
+    case QSerialPort::PermissionError:
+        // Qt reports a lock held by another program and a lack of permission alike.
+        if (::access(QFile::encodeName(path).constData(), R_OK | W_OK) != 0 && errno == EACCES)
+            return makeError(PortErrorNumber::PermissionDenied,
+                             QStringLiteral("%1 を開く権限がありません。dialout グループに参加する必要があるかもしれません"
+                                            "（sudo usermod -aG dialout $USER の後、ログインし直してください）。")
+                                 .arg(path));
+        return makeError(PortErrorNumber::PortInUse, port_.errorString());
+    case QSerialPort::UnsupportedOperationError:
+        return makeError(PortErrorNumber::CannotConfigure, port_.errorString());
+    default:
+        return makeError(PortErrorNumber::DeviceError, port_.errorString());
+    }
+}
+
+PortError SerialPortService::open()
+{
+    if (open_)
+        return makeError(PortErrorNumber::PortInUse, QStringLiteral("ポートはすでに開いています。"));
+    if (portNumber_ < 1)
+        return makeError(PortErrorNumber::InvalidPort, QStringLiteral("ポート番号 %1 はありません。").arg(portNumber_));
+    const QString path = devicePath();
+    port_.setPortName(path);
+    port_.setBaudRate(settings_.baudRate);
+    port_.setParity(toQt(settings_.parity));
+    port_.setDataBits(QSerialPort::DataBits(settings_.dataBits));
+    port_.setStopBits(toQt(settings_.stopBits));
+    port_.setFlowControl(QSerialPort::NoFlowControl);
+
+    configuring_ = true;
+    bool ok = port_.open(QIODevice::ReadWrite);
+    if (!ok && port_.error() == QSerialPort::UnsupportedOperationError) {
+        port_.clearError();
+        loosenTerminal(path);
+        ok = port_.open(QIODevice::ReadWrite);
+    }
+    configuring_ = false;
+    if (!ok) {
+        const PortError error = errorFromPort(port_.error(), path);
+        port_.clearError();
+        return error;
+    }
+    applied_ = settings_;
+    open_ = true;
+    hungUp_ = false;
+    received_.clear();
+    return {};
+}
+
+void SerialPortService::close()
+{
+    if (port_.isOpen())
+        port_.close();
+    port_.clearError();
+    open_ = false;
+    hungUp_ = false;
+    hangUpEventDue_ = false;
+    received_.clear();
+}
+
+PortError SerialPortService::write(const QByteArray& block)
+{
+    if (!open_)
+        return makeError(PortErrorNumber::NotOpen, QStringLiteral("ポートが開いていません。"));
+    if (hungUp_)
+        return makeError(PortErrorNumber::NoByte, QStringLiteral("ポートの相手がいなくなりました。"));
+    if (port_.write(block) != block.size()) {
+        const PortError error = makeError(PortErrorNumber::DeviceError, port_.errorString());
+        return error;
+    }
+    // Hand the bytes to the device now rather than on the next event-loop pass, so a
+    // key frame leaves at once and each write stays one write.
+    port_.flush();
+    Q_EMIT written(block);
+    return {};
+}
+
+PortError SerialPortService::readByte(quint8& byte)
+{
+    if (!open_)
+        return makeError(PortErrorNumber::NotOpen, QStringLiteral("ポートが開いていません。"));
+    if (received_.isEmpty())
+        return makeError(PortErrorNumber::NoByte, QStringLiteral("受信データがありません。"));
+    byte = quint8(received_.front());
+    received_.remove(0, 1);
+    ++consumed_;
+    return {};
+}
+
+void SerialPortService::discard()
+{
+    if (!received_.isEmpty())
+        ++consumed_;
+    received_.clear();
+}
+
+void SerialPortService::setReceiveThreshold(int threshold)
+{
+    threshold_ = threshold;
+    if (threshold_ == 1 && !received_.isEmpty())
+        scheduleReceiveEvent();
+}
+
+void SerialPortService::onReadyRead()
+{
+    received_.append(port_.readAll());
+    Q_EMIT activity();
+    if (threshold_ == 1 && !received_.isEmpty())
+        scheduleReceiveEvent();
+}
+
+void SerialPortService::onError(QSerialPort::SerialPortError error)
+{
+    if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError || configuring_ || !open_ || hungUp_)
+        return;
+    // The other end is gone. Qt would repeat this error in a tight loop while the device
+    // stays open, so keep what arrived, close the device and raise one event with no byte.
+    if (port_.isOpen()) {
+        received_.append(port_.readAll());
+        port_.close();
+    }
+    port_.clearError();
+    hungUp_ = true;
+    hangUpEventDue_ = true;
+    Q_EMIT activity();
+    scheduleReceiveEvent();
+}
+
+void SerialPortService::scheduleReceiveEvent()
+{
+    if (eventScheduled_)
+        return;
+    eventScheduled_ = true;
+    QMetaObject::invokeMethod(this, &SerialPortService::deliverReceiveEvent, Qt::QueuedConnection);
+}
+
+void SerialPortService::deliverReceiveEvent()
+{
+    eventScheduled_ = false;
+    // One run at a time: a handler that waits lets the event loop run, and must not be
+    // entered again for the bytes it is about to read itself.
+    if (inEvent_ || !open_)
+        return;
+    const bool byteDue = threshold_ == 1 && !received_.isEmpty();
+    if (!byteDue && !hangUpEventDue_)
+        return;
+    if (!byteDue)
+        hangUpEventDue_ = false;
+    const quint64 consumedBefore = consumed_;
+    inEvent_ = true;
+    Q_EMIT receiveEvent();
+    inEvent_ = false;
+    // Again while bytes remain, but only after a run that took something: a handler that
+    // leaves its byte waits for the next arrival instead of spinning.
+    if (open_ && threshold_ == 1 && !received_.isEmpty() && consumed_ != consumedBefore)
+        scheduleReceiveEvent();
+    else if (open_ && hangUpEventDue_ && received_.isEmpty())
+        scheduleReceiveEvent();
+}

@@ -1,0 +1,93 @@
+// The serial port as the link uses it: a port number, a settings text, one byte per read,
+// a receive threshold that raises receiveEvent, and the program's error numbers.
+#pragma once
+
+#include "PortSettings.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QSerialPort>
+#include <QString>
+
+struct PortError {
+    int number = 0; // 0: no error
+    QString source;
+    QString description;
+    bool failed() const { return number != 0; }
+};
+
+namespace PortErrorNumber {
+inline constexpr int NoByte = 9;              // a read found no byte (the cable was pulled)
+inline constexpr int InvalidSettings = 380;   // the settings text is malformed
+inline constexpr int PermissionDenied = 70;   // the device may not be opened by this user
+inline constexpr int InvalidPort = 8002;      // no such device
+inline constexpr int PortInUse = 8005;        // held by another program
+inline constexpr int CannotConfigure = 8015;  // the device refuses the settings
+inline constexpr int NotOpen = 8018;          // an operation that needs an open port
+inline constexpr int DeviceError = 8020;      // any other failure of the device
+} // namespace PortErrorNumber
+
+class SerialPortService : public QObject {
+    Q_OBJECT
+public:
+    explicit SerialPortService(QObject* parent = nullptr);
+    ~SerialPortService() override;
+
+    // Port n resolves to YUBISAKI_COM<n>, else com<n> in the program folder, else /dev/ttyS<n-1>.
+    static QString DevicePathFor(int portNumber);
+
+    void setPortNumber(int portNumber);
+    int portNumber() const { return portNumber_; }
+    QString devicePath() const { return DevicePathFor(portNumber_); }
+
+    // Parsed at once; on an open port a changed value is applied to the device.
+    PortError setSettings(const QString& text);
+    QString settingsText() const { return settingsText_; }
+
+    PortError open();
+    void close();
+    // Stays true after the other end went away, until close().
+    bool isOpen() const { return open_; }
+    // The other end went away while the port was open.
+    bool hungUp() const { return hungUp_; }
+
+    PortError write(const QByteArray& block);
+    PortError readByte(quint8& byte);
+    int pendingCount() const { return int(received_.size()); }
+    void discard();
+
+    // 1: receiveEvent runs while bytes are pending, once per byte read; 0: no events.
+    void setReceiveThreshold(int threshold);
+    int receiveThreshold() const { return threshold_; }
+
+Q_SIGNALS:
+    // A byte is pending while the threshold is 1, or the other end went away (no byte pending).
+    void receiveEvent();
+    // Any arrival or hang-up: wakes a sleeping wait.
+    void activity();
+    // Each block handed to the device, as one write.
+    void written(const QByteArray& block);
+
+private:
+    void onReadyRead();
+    void onError(QSerialPort::SerialPortError error);
+    void scheduleReceiveEvent();
+    void deliverReceiveEvent();
+    PortError applySettings();
+    PortError errorFromPort(QSerialPort::SerialPortError error, const QString& path) const;
+
+    QSerialPort port_;
+    int portNumber_ = 1;
+    QString settingsText_;
+    PortSettings settings_;
+    PortSettings applied_;
+    bool open_ = false;
+    bool hungUp_ = false;
+    bool configuring_ = false;
+    int threshold_ = 0;
+    QByteArray received_;
+    quint64 consumed_ = 0;
+    bool eventScheduled_ = false;
+    bool inEvent_ = false;
+    bool hangUpEventDue_ = false;
+};

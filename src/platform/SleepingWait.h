@@ -1,0 +1,27 @@
+// Waits that let the event loop run and sleep until a timer or a signal wakes them,
+// measured on a monotonic clock. They never spin.
+#pragma once
+
+#include <QDeadlineTimer>
+#include <QObject>
+#include <functional>
+
+class SleepingWait : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    // Runs events until `done` holds (true) or the deadline passes (false). `done` is
+    // checked first, and again whenever wake() is called or a timer ends the sleep.
+    bool until(QDeadlineTimer deadline, const std::function<bool()>& done);
+
+public Q_SLOTS:
+    void wake();
+
+Q_SIGNALS:
+    void woken();
+};
+
+// Returns after at least `seconds`, handling events meanwhile; 0 or less returns at once
+// without handling any.
+void WaitSeconds(float seconds);
