@@ -147,9 +147,11 @@ WriteResult WriteLines(const QString& path, const QStringList& lines)
         bytes += "\r\n";
         result.lostCharacters += lost;
     }
+    // Unbuffered: through Qt's write buffer a short write on a full disk goes unnoticed and
+    // commit() would put a truncated file in place of the old one.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        result.error = file.errorString();
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(bytes) != bytes.size() || !file.commit()) {
+        result.error = file.error() == QFileDevice::NoError ? QStringLiteral("書き込みが途中で止まりました（ディスクの空きを確認してください）。") : file.errorString();
         file.cancelWriting();
         return result;
     }
