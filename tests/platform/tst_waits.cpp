@@ -1,0 +1,79 @@
+// WaitSeconds and the sleeping wait: no events for a wait of 0 or less, at least the time
+// asked for, events handled meanwhile, and a wake that ends the sleep early.
+#include "platform/SleepingWait.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+#include <QTimer>
+
+class TestWaits : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void nothingHappensForNonPositiveWaits_data();
+    void nothingHappensForNonPositiveWaits();
+    void waitsAtLeastAndHandlesEvents();
+    void wakeEndsTheSleepWhenDone();
+    void deadlineEndsAnUnfinishedWait();
+};
+
+void TestWaits::nothingHappensForNonPositiveWaits_data()
+{
+    QTest::addColumn<float>("seconds");
+    QTest::newRow("0") << 0.0f;
+    QTest::newRow("-1") << -1.0f;
+    QTest::newRow("NaN") << std::numeric_limits<float>::quiet_NaN();
+}
+
+void TestWaits::nothingHappensForNonPositiveWaits()
+{
+    QFETCH(float, seconds);
+    bool ran = false;
+    QMetaObject::invokeMethod(this, [&ran] { ran = true; }, Qt::QueuedConnection);
+    QElapsedTimer clock;
+    clock.start();
+    WaitSeconds(seconds);
+    QVERIFY(clock.elapsed() < 50);
+    QVERIFY(!ran);
+    QCoreApplication::processEvents();
+    QVERIFY(ran);
+}
+
+void TestWaits::waitsAtLeastAndHandlesEvents()
+{
+    bool ran = false;
+    QMetaObject::invokeMethod(this, [&ran] { ran = true; }, Qt::QueuedConnection);
+    QElapsedTimer clock;
+    clock.start();
+    WaitSeconds(0.1f);
+    QVERIFY2(clock.nsecsElapsed() >= 100'000'000, qPrintable(QString::number(clock.nsecsElapsed())));
+    QVERIFY(ran);
+}
+
+void TestWaits::wakeEndsTheSleepWhenDone()
+{
+    SleepingWait wait;
+    bool done = false;
+    QTimer::singleShot(20, this, [&] {
+        done = true;
+        wait.wake();
+    });
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(wait.until(QDeadlineTimer(5000), [&done] { return done; }));
+    QVERIFY(clock.elapsed() < 4000);
+}
+
+void TestWaits::deadlineEndsAnUnfinishedWait()
+{
+    SleepingWait wait;
+    int checks = 0;
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(!wait.until(QDeadlineTimer(60), [&checks] { return ++checks < 0; }));
+    QVERIFY(clock.elapsed() >= 60);
+    // One check before sleeping and one after the timer: no spinning in between.
+    QVERIFY2(checks <= 3, qPrintable(QString::number(checks)));
+}
+
+QTEST_GUILESS_MAIN(TestWaits)
+#include "tst_waits.moc"
