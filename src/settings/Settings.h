@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 
 struct Settings {
@@ -37,4 +38,15 @@ struct KeyMap {
     std::int16_t KEY_CharChange = 45;
     std::int16_t KEY_OffHook = 33;
     std::int16_t KEY_OnHook = 34;
+};
+
+// What setting.ini keeps of the main window: its three toggles (check-box values), its
+// position in twips and the macro list. One empty entry in MacroFiles means no macros.
+struct MainWindowSettings {
+    std::int16_t HideOn = 1;       // chkHideOn
+    std::int16_t AlphaOrKana = 0;  // chkAlphaOrKana
+    std::int16_t KanaOrRoma = 0;   // chkKanaOrRoma
+    std::int32_t Xpos = 100;
+    std::int32_t Ypos = 100;
+    QStringList MacroFiles{QString()};
 };
