@@ -4,6 +4,7 @@
 #include <QSaveFile>
 
 #include <cerrno>
+#include <climits>
 #include <iconv.h>
 
 namespace {
@@ -74,6 +75,8 @@ QString Decode(const QByteArray& bytes, int* invalidBytes)
                 return size_t(1);
             });
         text = QString(reinterpret_cast<const QChar*>(utf16.constData()), utf16.size() / 2);
+    } else {
+        invalid = int(std::min<qsizetype>(bytes.size(), INT_MAX));
     }
     if (invalidBytes)
         *invalidBytes = invalid;
@@ -94,6 +97,8 @@ QByteArray Encode(QStringView text, int* lostCharacters)
                 const char16_t unit = char16_t(quint8(in[0]) | (quint8(left > 1 ? in[1] : 0) << 8));
                 return (QChar::isHighSurrogate(unit) && left >= 4) ? size_t(4) : size_t(2);
             });
+    } else {
+        lost = int(std::min<qsizetype>(text.size(), INT_MAX));
     }
     if (lostCharacters)
         *lostCharacters = lost;
@@ -119,9 +124,19 @@ QStringList SplitLines(const QString& text)
     return lines;
 }
 
+bool Available()
+{
+    static const bool available = Iconv("UTF-16LE", "CP932").valid() && Iconv("CP932", "UTF-16LE").valid();
+    return available;
+}
+
 ReadResult ReadLines(const QString& path)
 {
     ReadResult result;
+    if (!Available()) {
+        result.error = QStringLiteral("CP932 の変換が使えません（glibc の gconv モジュールを確認してください）。");
+        return result;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         result.error = file.errorString();
@@ -140,6 +155,11 @@ ReadResult ReadLines(const QString& path)
 WriteResult WriteLines(const QString& path, const QStringList& lines)
 {
     WriteResult result;
+    // Without the converter every line would be written empty over the old file.
+    if (!Available()) {
+        result.error = QStringLiteral("CP932 の変換が使えません（glibc の gconv モジュールを確認してください）。");
+        return result;
+    }
     QByteArray bytes;
     for (const QString& line : lines) {
         int lost = 0;

@@ -17,6 +17,9 @@ QByteArray Encode(QStringView text, int* lostCharacters = nullptr);
 // The lines of a text: CR LF, LF or a lone CR ends a line; a last line without an end counts.
 QStringList SplitLines(const QString& text);
 
+// False when the system cannot convert CP932 at all; reading and writing files then fail.
+bool Available();
+
 struct ReadResult {
     bool ok = false;       // false: the file is missing or unreadable
     QStringList lines;

@@ -1,0 +1,126 @@
+// The main window: creates the controls and wires them to their handlers. The handlers'
+// bodies live in their subsystems; what stays here is start-up, the power switch, the
+// display, the pop-up menu and exit.
+#pragma once
+
+#include "core/CommandLine.h"
+#include "core/LogBox.h"
+#include "core/ToggleButton.h"
+#include "link/AntennaPicture.h"
+#include "link/SerialLink.h"
+#include "platform/HelpViewer.h"
+#include "platform/SerialPortService.h"
+#include "settings/Settings.h"
+#include "textentry/InputBoxHandler.h"
+#include "textentry/TypeCharacter.h"
+
+#include <QWidget>
+#include <array>
+#include <memory>
+
+class QAction;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+
+class frmMain : public QWidget, private TypingSinks {
+    Q_OBJECT
+public:
+    explicit frmMain(const CommandLine& commandLine, QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // Start-up after the single-instance check: settings, display, tooltips, help.
+    void Form_Load();
+
+    void chkPower_Click();
+    void chkHideOn_Click();
+    void cmdClear_Click();
+    void cmdHelp_Click();
+    void cmdAbout_Click();
+    void cmdExit_Click();
+    void mnuCOMMAND_Click(int index);
+    // Fills the menu's macro entries and pops it up, only in the compact display.
+    bool Form_MouseUp(Qt::MouseButton button, QPoint globalPosition);
+
+    void SetCompactDisplay(bool full);
+    void ApplyToolTips();
+
+    // The controls, under their established names.
+    ToggleButton* chkPower = nullptr;
+    QLineEdit* txtInput = nullptr;
+    LogBox* txtInputBuffer = nullptr;
+    QPushButton* cmdClear = nullptr;
+    QPushButton* cmdGetNumber = nullptr;
+    ToggleButton* chkGetStatus = nullptr;
+    QGroupBox* fraRxLevel = nullptr;
+    AntennaPicture* picAntena = nullptr;
+    QLabel* lblNonArea = nullptr;
+    QLineEdit* txtNonArea = nullptr;
+    QLabel* lblIME = nullptr;
+    QLabel* lblLED = nullptr;
+    ToggleButton* chkIMEON = nullptr;
+    ToggleButton* chkAlphaOrKana = nullptr;
+    ToggleButton* chkKanaOrRoma = nullptr;
+    ToggleButton* chkHideOn = nullptr;
+    QComboBox* cmbMacroList = nullptr;
+    QPushButton* cmdMacroStart = nullptr;
+    QPushButton* cmdMacroSetting = nullptr;
+    QPushButton* cmdOption = nullptr;
+    QPushButton* cmdKeyHelp = nullptr;
+    QPushButton* cmdHelp = nullptr;
+    QPushButton* cmdAbout = nullptr;
+    QPushButton* cmdExit = nullptr;
+    QMenu* mnuMENU = nullptr;
+    std::array<QAction*, 8> mnuCOMMAND{};
+    std::array<QAction*, 10> mnuMACRO{};
+    std::array<QAction*, 3> mnuIME{};
+
+    SerialPortService& mscCOM() { return port_; }
+    Settings& settings() { return settings_; }
+    KeyMap& keyMap() { return keyMap_; }
+    const CommandLine& commandLine() const { return commandLine_; }
+    HelpViewer& helpViewer() { return help_; }
+    QStringList& macroFiles() { return macroFiles_; }
+    // True once the exit sequence ran; the window is then only waiting to be destroyed.
+    bool exited() const { return exited_; }
+
+    static int TwipsToPixels(int twips, int dpi) { return int(qRound(twips * dpi / 1440.0)); }
+    static int PixelsToTwips(int pixels, int dpi) { return int(qRound(pixels * 1440.0 / dpi)); }
+
+Q_SIGNALS:
+    // The exit sequence is done: the program ends.
+    void ended();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    void insertIntoLog(const QString& character) override;
+    void clearInput() override;
+    void createControls();
+    void createMenu();
+    void applyImeOption();
+    void showImeIndicator();
+    void focusInputIfPowered();
+    void untickPower();
+
+    CommandLine commandLine_;
+    Settings settings_;
+    KeyMap keyMap_;
+    QStringList macroFiles_{QString()};
+    SerialPortService port_;
+    SerialLink link_;
+    Typist typist_;
+    std::unique_ptr<InputBoxHandler> inputHandler_;
+    HelpViewer help_;
+    QPixmap picUp_;
+    QPixmap picDown_;
+    std::int16_t IgnorePowerClick = 0;
+    float ReplyTimeout = 5.0f;
+    bool exited_ = false;
+};

@@ -1,0 +1,18 @@
+// The Windows virtual-key numbers that KeyMap, the macros and the key handlers speak, from
+// Qt's key events: one table for the whole program.
+#pragma once
+
+#include <QtGlobal>
+#include <qnamespace.h>
+
+class QKeyEvent;
+
+// A virtual-key number names a physical key whatever Shift does to its character, so the
+// letter and digit keys are taken from `nativeScanCode` (X11's keycode, the evdev code + 8)
+// when it is not 0; every other key, and every event without a scan code (synthetic ones),
+// goes by Qt's key and its keypad flag. 0: no virtual key (NumLock, which xdotool presses on
+// its own, among them).
+int VirtualKeyFromQt(int qtKey, Qt::KeyboardModifiers modifiers, quint32 nativeScanCode);
+
+// The same for a real event; its scan code counts only on platforms that give X11 keycodes.
+int VirtualKeyFromQt(const QKeyEvent& event);
