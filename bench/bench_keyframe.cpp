@@ -1,0 +1,55 @@
+// Latency from SendKeyCode to the 8 bytes being readable at the simulated handset's end
+// of a pseudo-terminal, over many frames.
+#include "link/SerialLink.h"
+#include "phonesim/Handset.h"
+#include "settings/Settings.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const int frames = argc > 1 ? std::max(1000, atoi(argv[1])) : 2000;
+
+    phonesim::Handset handset;
+    QString error;
+    if (!handset.start(&error)) {
+        std::fprintf(stderr, "phonesim: %s\n", qPrintable(error));
+        return 2;
+    }
+    qputenv("YUBISAKI_COM1", handset.portPath().toLocal8Bit());
+    SerialPortService port;
+    Settings settings;
+    SerialLink link(port, settings);
+    if (link.OpenForUse().failed()) {
+        std::fprintf(stderr, "cannot open %s\n", qPrintable(handset.portPath()));
+        return 2;
+    }
+
+    std::vector<double> ms;
+    ms.reserve(std::size_t(frames));
+    QElapsedTimer clock;
+    for (int i = 0; i < frames; ++i) {
+        const int expected = int(handset.received().size()) + 8;
+        clock.start();
+        link.SendKeyCode(KeyCode{2, std::uint8_t(1 + i % 15), std::uint8_t(1 + i % 5)});
+        if (!handset.waitForReceived(expected, 5000)) {
+            std::fprintf(stderr, "frame %d did not arrive\n", i);
+            return 2;
+        }
+        ms.push_back(double(clock.nsecsElapsed()) / 1e6);
+    }
+    std::sort(ms.begin(), ms.end());
+    const double median = ms[ms.size() / 2];
+    const double p99 = ms[std::min(ms.size() - 1, ms.size() * 99 / 100)];
+    std::printf("SendKeyCode to 8 bytes at the handset, %d frames: median %.3f ms, p99 %.3f ms, max %.3f ms\n",
+                frames, median, p99, ms.back());
+    const bool ok = median < 0.2 && p99 < 1.0;
+    std::printf("target (median under 0.2 ms, p99 under 1 ms): %s\n", ok ? "met" : "MISSED");
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,174 @@
+#include "Handset.h"
+
+#include <QDir>
+#include "platform/SleepingWait.h"
+
+#include <QFile>
+#include <QSocketNotifier>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace phonesim {
+
+Handset::Handset(QObject* parent) : QObject(parent)
+{
+    clock_.start();
+    pacer_.setTimerType(Qt::PreciseTimer);
+    connect(&pacer_, &QTimer::timeout, this, &Handset::takePaced);
+}
+
+Handset::~Handset() { hangUp(); }
+
+bool Handset::start(QString* error)
+{
+    hangUp();
+    char name[256] = {};
+    termios raw{};
+    cfmakeraw(&raw);
+    cfsetispeed(&raw, B600);
+    cfsetospeed(&raw, B600);
+    if (openpty(&master_, &slave_, name, &raw, nullptr) != 0) {
+        if (error)
+            *error = QString::fromLocal8Bit(std::strerror(errno));
+        master_ = slave_ = -1;
+        return false;
+    }
+    fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
+    fcntl(master_, F_SETFD, FD_CLOEXEC);
+    fcntl(slave_, F_SETFD, FD_CLOEXEC);
+    slavePath_ = QString::fromLocal8Bit(name);
+    notifier_ = new QSocketNotifier(master_, QSocketNotifier::Read, this);
+    connect(notifier_, &QSocketNotifier::activated, this, &Handset::readMaster);
+    return true;
+}
+
+bool Handset::linkAs(const QString& folder, int comNumber, QString* error)
+{
+    const QString link = QDir(folder).filePath(QStringLiteral("com%1").arg(comNumber));
+    QFile::remove(link);
+    if (!QFile::link(slavePath_, link)) {
+        if (error)
+            *error = QStringLiteral("cannot link %1 to %2").arg(link, slavePath_);
+        return false;
+    }
+    return true;
+}
+
+void Handset::hangUp()
+{
+    delete notifier_;
+    notifier_ = nullptr;
+    pacer_.stop();
+    if (master_ >= 0)
+        ::close(master_);
+    if (slave_ >= 0)
+        ::close(slave_);
+    master_ = slave_ = -1;
+}
+
+void Handset::send(const QByteArray& bytes)
+{
+    qsizetype done = 0;
+    while (master_ >= 0 && done < bytes.size()) {
+        const ssize_t n = ::write(master_, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n > 0)
+            done += n;
+        else if (n < 0 && errno != EINTR)
+            break;
+    }
+}
+
+void Handset::setPaced(bool paced)
+{
+    paced_ = paced;
+    if (!paced_ && !pacedQueue_.isEmpty()) {
+        takeBytes(pacedQueue_);
+        pacedQueue_.clear();
+    }
+}
+
+void Handset::readMaster()
+{
+    char buffer[4096];
+    for (;;) {
+        const ssize_t n = ::read(master_, buffer, sizeof buffer);
+        if (n > 0) {
+            const QByteArray bytes(buffer, n);
+            if (paced_) {
+                if (pacedQueue_.isEmpty()) {
+                    pacedStart_ = clock_.nsecsElapsed();
+                    pacedTaken_ = 0;
+                }
+                pacedQueue_ += bytes;
+                if (!pacer_.isActive())
+                    pacer_.start(int(kPacedByteNs / 1'000'000));
+            } else {
+                takeBytes(bytes);
+            }
+            continue;
+        }
+        // EIO comes while no slave is open on some kernels; keep the slave fd open to avoid it.
+        if (n < 0 && errno == EINTR)
+            continue;
+        break;
+    }
+}
+
+void Handset::takePaced()
+{
+    // As many bytes as the line would have carried since the queue started, so timer
+    // lateness never slows the line down.
+    const qint64 due = (clock_.nsecsElapsed() - pacedStart_) / kPacedByteNs + 1 - pacedTaken_;
+    const qsizetype n = std::min<qsizetype>(pacedQueue_.size(), std::max<qint64>(0, due));
+    if (n > 0) {
+        const QByteArray bytes = pacedQueue_.left(n);
+        pacedQueue_.remove(0, n);
+        pacedTaken_ += n;
+        takeBytes(bytes);
+    }
+    if (pacedQueue_.isEmpty())
+        pacer_.stop();
+}
+
+void Handset::takeBytes(const QByteArray& bytes)
+{
+    const qint64 now = clock_.nsecsElapsed();
+    received_ += bytes;
+    for (const char b : bytes)
+        byteLog_.append({now, quint8(b)});
+    Q_EMIT bytesReceived(bytes);
+    for (WireEvent& event : decoder_.feed(bytes)) {
+        event.ns = now;
+        if (event.type == WireEvent::Type::Key)
+            screen_.apply(event.code);
+        events_.append(event);
+        onEvent(event);
+        Q_EMIT eventDecoded(event);
+    }
+}
+
+void Handset::onEvent(const WireEvent&) {}
+
+bool Handset::waitFor(int timeoutMs, const std::function<bool()>& done)
+{
+    SleepingWait wait;
+    connect(this, &Handset::bytesReceived, &wait, &SleepingWait::wake);
+    return wait.until(QDeadlineTimer(timeoutMs, Qt::PreciseTimer), done);
+}
+
+bool Handset::waitForReceived(int byteCount, int timeoutMs)
+{
+    return waitFor(timeoutMs, [this, byteCount] { return received_.size() >= byteCount; });
+}
+
+bool Handset::waitForEvents(int eventCount, int timeoutMs)
+{
+    return waitFor(timeoutMs, [this, eventCount] { return events_.size() >= eventCount; });
+}
+
+} // namespace phonesim

@@ -1,0 +1,84 @@
+// The simulated handset at the far end of a pseudo-terminal: the program opens the slave
+// side as its serial port; the handset reads the master side, decodes every byte, keeps its
+// screen and a time-stamped byte log, and can send bytes back.
+//
+// Replies and notifications plug in at onEvent(): a handset that knows its number and serial
+// answers NumberRequest and ModelRequest there, and notification helpers (signal level C0..CF,
+// service area 80/81, incoming call A5, call charge E2 … AA) are thin wrappers over send().
+#pragma once
+
+#include "phonesim/HandsetScreen.h"
+#include "phonesim/WireDecoder.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+
+class QSocketNotifier;
+
+namespace phonesim {
+
+class Handset : public QObject {
+    Q_OBJECT
+public:
+    explicit Handset(QObject* parent = nullptr);
+    ~Handset() override;
+
+    // Opens a fresh pseudo-terminal pair in raw mode, so nothing is ever echoed.
+    bool start(QString* error = nullptr);
+    QString portPath() const { return slavePath_; }
+    // folder/com<n> becomes a link to the port (an older link is replaced).
+    bool linkAs(const QString& folder, int comNumber, QString* error = nullptr);
+    // The handset's end vanishes, as when the cable is pulled.
+    void hangUp();
+    bool isConnected() const { return master_ >= 0; }
+
+    void send(const QByteArray& bytes);
+    // Take bytes at the real line's speed: 600 baud, 11 bits a byte.
+    void setPaced(bool paced);
+    static constexpr qint64 kPacedByteNs = 11 * 1'000'000'000LL / 600;
+
+    struct TimedByte {
+        qint64 ns;
+        quint8 byte;
+    };
+    QByteArray received() const { return received_; }
+    const QList<TimedByte>& byteLog() const { return byteLog_; }
+    const QList<WireEvent>& events() const { return events_; }
+    const HandsetScreen& screen() const { return screen_; }
+
+    // Sleeping waits: true as soon as that much has arrived, false at the deadline.
+    bool waitForReceived(int byteCount, int timeoutMs);
+    bool waitForEvents(int eventCount, int timeoutMs);
+
+Q_SIGNALS:
+    void bytesReceived(const QByteArray& bytes);
+    void eventDecoded(const phonesim::WireEvent& event);
+
+protected:
+    virtual void onEvent(const WireEvent& event);
+
+private:
+    void readMaster();
+    void takeBytes(const QByteArray& bytes);
+    void takePaced();
+    bool waitFor(int timeoutMs, const std::function<bool()>& done);
+
+    int master_ = -1;
+    int slave_ = -1;
+    QString slavePath_;
+    QSocketNotifier* notifier_ = nullptr;
+    QElapsedTimer clock_;
+    WireDecoder decoder_;
+    HandsetScreen screen_;
+    QByteArray received_;
+    QList<TimedByte> byteLog_;
+    QList<WireEvent> events_;
+    bool paced_ = false;
+    QByteArray pacedQueue_;
+    qint64 pacedStart_ = 0;
+    qint64 pacedTaken_ = 0;
+    QTimer pacer_;
+};
+
+} // namespace phonesim

@@ -1,0 +1,69 @@
+// phonesim: a simulated handset on a pseudo-terminal, for trying ユビサキ without a phone.
+#include "phonesim/Handset.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+int gSignalPipe[2] = {-1, -1};
+void onSignal(int) { [[maybe_unused]] const ssize_t n = ::write(gSignalPipe[1], "x", 1); }
+
+void printLine(const QString& line)
+{
+    std::fputs(qPrintable(line + u'\n'), stdout);
+    std::fflush(stdout);
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("phonesim"));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "A simulated PDC handset on a pseudo-terminal. Prints the port, then one line per decoded event.\n"
+        "The handset window is not built yet: the program always runs headless."));
+    parser.addHelpOption();
+    const QCommandLineOption headless(QStringLiteral("headless"), QStringLiteral("Print events only (the default for now)."));
+    const QCommandLineOption link(QStringLiteral("link"), QStringLiteral("Link FOLDER/com<N> to the port."),
+                                  QStringLiteral("FOLDER"));
+    const QCommandLineOption com(QStringLiteral("com"), QStringLiteral("The port number N for --link (default 1)."),
+                                 QStringLiteral("N"), QStringLiteral("1"));
+    const QCommandLineOption paced(QStringLiteral("paced"), QStringLiteral("Read at the real line speed, 600 baud."));
+    parser.addOptions({headless, link, com, paced});
+    parser.process(app);
+
+    phonesim::Handset handset;
+    QString error;
+    if (!handset.start(&error)) {
+        std::fprintf(stderr, "phonesim: %s\n", qPrintable(error));
+        return 1;
+    }
+    handset.setPaced(parser.isSet(paced));
+    printLine(QStringLiteral("port ") + handset.portPath());
+    if (parser.isSet(link)) {
+        bool ok = false;
+        const int n = parser.value(com).toInt(&ok);
+        if (!ok || n < 1 || !handset.linkAs(parser.value(link), n, &error)) {
+            std::fprintf(stderr, "phonesim: %s\n", qPrintable(error.isEmpty() ? QStringLiteral("bad --com") : error));
+            return 1;
+        }
+        printLine(QStringLiteral("link %1/com%2").arg(parser.value(link)).arg(n));
+    }
+    QObject::connect(&handset, &phonesim::Handset::eventDecoded, &app,
+                     [](const phonesim::WireEvent& event) { printLine(event.describe()); });
+
+    // Signals end the event loop through a pipe, so the handset closes its side cleanly.
+    if (::pipe(gSignalPipe) != 0)
+        return 1;
+    QSocketNotifier signalNotifier(gSignalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
+    std::signal(SIGINT, onSignal);
+    std::signal(SIGTERM, onSignal);
+    return QCoreApplication::exec();
+}
