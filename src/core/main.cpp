@@ -14,6 +14,8 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("yubisaki"));
     QApplication::setApplicationDisplayName(ProgramInfo::Title());
 
+    InstallMessageLogFromEnvironment();
+
     // Before anything reads or writes a settings file.
     SingleInstance instance(ProgramFolder());
     if (!instance.acquired()) {

@@ -3,6 +3,7 @@
 #include "core/ProgramInfo.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QMessageBox>
 
 namespace {
@@ -74,4 +75,36 @@ MsgAnswer ScriptedMessageBoxes::show(const ShownMessage& message)
         return answers.takeFirst();
     return message.buttons == MsgButtons::YesNo || message.buttons == MsgButtons::YesNoCancel ? MsgAnswer::Yes
                                                                                               : MsgAnswer::Ok;
+}
+
+namespace {
+
+class LoggingMessageBoxes : public MessageBoxes {
+public:
+    explicit LoggingMessageBoxes(QString path) : path_(std::move(path)) {}
+    MsgAnswer show(const ShownMessage& m) override
+    {
+        QFile file(path_);
+        if (file.open(QIODevice::Append)) {
+            QString text = m.text;
+            text.replace(QStringLiteral("\r\n"), QStringLiteral("\\n"));
+            file.write(QStringLiteral("%1\t%2\t%3\n").arg(int(m.icon)).arg(m.title, text).toUtf8());
+        }
+        return m.buttons == MsgButtons::YesNo || m.buttons == MsgButtons::YesNoCancel ? MsgAnswer::Yes : MsgAnswer::Ok;
+    }
+
+private:
+    QString path_;
+};
+
+} // namespace
+
+bool InstallMessageLogFromEnvironment()
+{
+    const QString path = qEnvironmentVariable("YUBISAKI_MESSAGE_LOG");
+    if (path.isEmpty())
+        return false;
+    static LoggingMessageBoxes logging(path);
+    gCurrent = &logging;
+    return true;
 }

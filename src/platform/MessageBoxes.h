@@ -48,3 +48,8 @@ public:
 private:
     MessageBoxes* previous_;
 };
+
+// For end-to-end tests of the real program: with YUBISAKI_MESSAGE_LOG set, every message is
+// appended to that file (one line: icon, tab, title, tab, text with CR LF as "\n") and answered
+// with the box's first button, instead of being shown. Returns whether it was installed.
+bool InstallMessageLogFromEnvironment();
