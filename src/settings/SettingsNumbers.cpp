@@ -3,6 +3,7 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <limits>
 #include <string>
@@ -96,16 +97,15 @@ float ToSingle(QStringView text)
     return float(std::clamp(LeadingNumber(text), double(-FLT_MAX), double(FLT_MAX)));
 }
 
-QString FormatSingle(float value)
+namespace {
+// Plain decimal with `significant` digits, rounded once.
+QString plainDecimal(float value, int significant)
 {
-    if (std::isnan(value) || value == 0.0f)
-        return QStringLiteral("0");
-    value = std::clamp(value, -FLT_MAX, FLT_MAX);
-    // "-d.dddddde+XX": seven significant digits, rounded once, then moved into plain decimal.
-    char e[32];
-    std::snprintf(e, sizeof e, "%.6e", double(std::fabs(value)));
-    std::string digits = std::string(1, e[0]) + std::string(e + 2, 6);
-    const int exponent = std::atoi(e + 9);
+    char e[40];
+    std::snprintf(e, sizeof e, "%.*e", significant - 1, double(std::fabs(value)));
+    const char* mark = std::strchr(e, 'e');
+    std::string digits = std::string(1, e[0]) + std::string(e + 2, std::size_t(mark - e - 2));
+    const int exponent = std::atoi(mark + 1);
     while (digits.size() > 1 && digits.back() == '0')
         digits.pop_back();
     std::string out = value < 0 ? "-" : "";
@@ -113,11 +113,27 @@ QString FormatSingle(float value)
         out += "0." + std::string(std::size_t(-exponent - 1), '0') + digits;
     } else {
         const std::size_t whole = std::size_t(exponent) + 1;
-        if (digits.size() <= whole) {
+        if (digits.size() <= whole)
             out += digits + std::string(whole - digits.size(), '0');
-        } else {
+        else
             out += digits.substr(0, whole) + "." + digits.substr(whole);
-        }
     }
     return QString::fromLatin1(out);
+}
+} // namespace
+
+QString FormatSingle(float value)
+{
+    if (std::isnan(value) || value == 0.0f)
+        return QStringLiteral("0");
+    value = std::clamp(value, -FLT_MAX, FLT_MAX);
+    // Seven significant digits, as every ordinary value is written. A rare value (1e28) reads
+    // back as a neighbour that seven digits write differently; it gets more digits, so that
+    // the file does not drift from one run to the next.
+    for (int significant = 7; significant < 9; ++significant) {
+        const QString text = plainDecimal(value, significant);
+        if (plainDecimal(ToSingle(text), significant) == text)
+            return text;
+    }
+    return plainDecimal(value, 9);
 }

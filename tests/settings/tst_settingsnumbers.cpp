@@ -12,6 +12,7 @@ private Q_SLOTS:
     void read();
     void format_data();
     void format();
+    void writtenNumbersDoNotDrift();
 };
 
 void TestSettingsNumbers::read_data()
@@ -69,6 +70,17 @@ void TestSettingsNumbers::format()
     QFETCH(QString, text);
     QCOMPARE(FormatSingle(value), text);
     QCOMPARE(FormatSingle(ToSingle(text)), text);
+}
+
+// Found by fuzzing: 1e28 read back as its neighbour, which seven digits wrote differently,
+// so every start and exit would have changed the file.
+void TestSettingsNumbers::writtenNumbersDoNotDrift()
+{
+    for (const float value : {1.00000006e28f, 9.99999944e27f, 1.0f / 3.0f, 123456789.0f, FLT_MAX, 1e-45f}) {
+        const QString once = FormatSingle(value);
+        QCOMPARE(FormatSingle(ToSingle(once)), once);
+    }
+    QCOMPARE(FormatSingle(0.25f), u"0.25"_qs);
 }
 
 QTEST_APPLESS_MAIN(TestSettingsNumbers)
