@@ -1,11 +1,14 @@
 // phonesim: a simulated handset on a pseudo-terminal, for trying ユビサキ without a phone.
 #include "phonesim/Handset.h"
+#include "phonesim/HandsetWindow.h"
+
+#include <QApplication>
 
 #include <QCommandLineParser>
-#include <QCoreApplication>
 #include <QSocketNotifier>
 
 #include <csignal>
+#include <memory>
 #include <cstdio>
 #include <unistd.h>
 
@@ -22,14 +25,20 @@ void printLine(const QString& line)
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    // Headless runs need no display; look at the switch before Qt does.
+    bool headlessRun = false;
+    for (int i = 1; i < argc; ++i)
+        headlessRun = headlessRun || qstrcmp(argv[i], "--headless") == 0 || qstrcmp(argv[i], "--help") == 0;
+    std::unique_ptr<QCoreApplication> application(headlessRun ? new QCoreApplication(argc, argv)
+                                                               : new QApplication(argc, argv));
+    QCoreApplication& app = *application;
     QCoreApplication::setApplicationName(QStringLiteral("phonesim"));
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "A simulated PDC handset on a pseudo-terminal. Prints the port, then one line per decoded event.\n"
-        "The handset window is not built yet: the program always runs headless."));
+        "A simulated PDC handset on a pseudo-terminal. Prints the port, then one line per decoded event,\n"
+        "and shows the handset's screen and the bytes it received in a window unless --headless."));
     parser.addHelpOption();
-    const QCommandLineOption headless(QStringLiteral("headless"), QStringLiteral("Print events only (the default for now)."));
+    const QCommandLineOption headless(QStringLiteral("headless"), QStringLiteral("No window: print events only."));
     const QCommandLineOption link(QStringLiteral("link"), QStringLiteral("Link FOLDER/com<N> to the port."),
                                   QStringLiteral("FOLDER"));
     const QCommandLineOption com(QStringLiteral("com"), QStringLiteral("The port number N for --link (default 1)."),
@@ -57,6 +66,12 @@ int main(int argc, char** argv)
     }
     QObject::connect(&handset, &phonesim::Handset::eventDecoded, &app,
                      [](const phonesim::WireEvent& event) { printLine(event.describe()); });
+
+    std::unique_ptr<phonesim::HandsetWindow> window;
+    if (!headlessRun) {
+        window = std::make_unique<phonesim::HandsetWindow>(handset);
+        window->show();
+    }
 
     // Signals end the event loop through a pipe, so the handset closes its side cleanly.
     if (::pipe(gSignalPipe) != 0)
