@@ -2,6 +2,7 @@
 
 #include "ProgramFolder.h"
 
+#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QMetaObject>
 
@@ -177,8 +178,15 @@ PortError SerialPortService::open()
 
 void SerialPortService::close()
 {
-    if (port_.isOpen())
+    if (port_.isOpen()) {
+        // The last commands (the cable's "off") must reach the device before it closes;
+        // the kernel then sends them on at the line's speed.
+        QDeadlineTimer deadline(kCloseDrainMs);
+        while (port_.bytesToWrite() > 0 && !deadline.hasExpired() && port_.error() == QSerialPort::NoError)
+            if (!port_.waitForBytesWritten(int(deadline.remainingTime())))
+                break;
         port_.close();
+    }
     port_.clearError();
     open_ = false;
     hungUp_ = false;
@@ -192,13 +200,19 @@ PortError SerialPortService::write(const QByteArray& block)
         return makeError(PortErrorNumber::NotOpen, QStringLiteral("ポートが開いていません。"));
     if (hungUp_)
         return makeError(PortErrorNumber::NoByte, QStringLiteral("ポートの相手がいなくなりました。"));
-    if (port_.write(block) != block.size()) {
-        const PortError error = makeError(PortErrorNumber::DeviceError, port_.errorString());
-        return error;
+    // A key frame goes to the device at once rather than on the next event-loop pass.
+    // Not through QSerialPort::flush(): into a full device buffer it fails with EAGAIN,
+    // reports a write error and stops writing its queue. What the device cannot take
+    // now waits in Qt's buffer, which drains as the device gets room.
+    qint64 sent = 0;
+    if (port_.bytesToWrite() == 0) {
+        const ssize_t n = ::write(int(port_.handle()), block.constData(), size_t(block.size()));
+        if (n > 0)
+            sent = n;
     }
-    // Hand the bytes to the device now rather than on the next event-loop pass, so a
-    // key frame leaves at once and each write stays one write.
-    port_.flush();
+    const qint64 rest = block.size() - sent;
+    if (rest > 0 && port_.write(block.constData() + sent, rest) != rest)
+        return makeError(PortErrorNumber::DeviceError, port_.errorString());
     Q_EMIT written(block);
     return {};
 }

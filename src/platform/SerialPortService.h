@@ -69,6 +69,7 @@ Q_SIGNALS:
     void written(const QByteArray& block);
 
 private:
+    static constexpr int kCloseDrainMs = 2000;
     void onReadyRead();
     void onError(QSerialPort::SerialPortError error);
     void scheduleReceiveEvent();

@@ -66,6 +66,7 @@ private Q_SLOTS:
     void openingAndClosingSequences();
     void queryOpeningSetsTheCableOff();
     void reopeningTheSamePortWorks();
+    void aFloodIntoAFullDeviceAllArrives();
     void typedTextReachesTheScreen_data();
     void typedTextReachesTheScreen();
     void keyLogCanBeTurnedOff();
@@ -186,6 +187,25 @@ void TestSerialLink::reopeningTheSamePortWorks()
         QVERIFY(handset->waitForReceived(8 * (round + 1), 5000));
         link->Close();
     }
+    QVERIFY(boxes->shown.isEmpty());
+}
+
+void TestSerialLink::aFloodIntoAFullDeviceAllArrives()
+{
+    // Far more than the device buffer holds, written before the handset reads a byte.
+    settings.REUDOcable = 1;
+    QVERIFY(!link->OpenForUse().failed());
+    QByteArray expected("ATQ1%B0\rAT-WT=1\r");
+    for (int i = 0; i < 5000; ++i) {
+        const KeyCode& code = i % 2 ? PhoneKeyCodes::Up : PhoneKeyCodes::Down;
+        link->SendKeyCode(code);
+        expected += frame(code);
+    }
+    QVERIFY(handset->waitForReceived(int(expected.size()), 30'000));
+    QVERIFY(!link->Close().failed());
+    expected += "AT-WT=0\r";
+    QVERIFY(handset->waitForReceived(int(expected.size()), 5000));
+    QCOMPARE(handset->received(), expected);
     QVERIFY(boxes->shown.isEmpty());
 }
 
