@@ -82,12 +82,16 @@ frmMain::frmMain(const CommandLine& commandLine, QWidget* parent)
     setWindowTitle(ProgramInfo::Title());
     createControls();
     createMenu();
-    inputHandler_ = std::make_unique<InputBoxHandler>(*txtInput, typist_);
+    modes_ = new InputModeControls({chkIMEON, chkAlphaOrKana, chkKanaOrRoma, mnuIME, lblLED, txtInput}, settings_, port_,
+                                   this);
+    keyboard_ = new KeyboardInput({this, chkPower, chkIMEON, chkAlphaOrKana, chkKanaOrRoma, cmdMacroStart, txtInput,
+                                   txtInputBuffer},
+                                  settings_, keyMap_, link_, typist_, this);
+    keyboard_->ShowImeIndicator = [this] { modes_->ShowImeIndicator(); };
+    keyboard_->Beep = [] { Beep(); };
 
     connect(chkPower, &ToggleButton::valueChanged, this, &frmMain::chkPower_Click);
     connect(chkHideOn, &ToggleButton::valueChanged, this, &frmMain::chkHideOn_Click);
-    connect(chkIMEON, &ToggleButton::valueChanged, this, &frmMain::showImeIndicator);
-    connect(txtInput, &QLineEdit::textChanged, this, [this] { inputHandler_->txtInput_Change(chkPower->value() == 1); });
     connect(cmdClear, &QPushButton::clicked, this, &frmMain::cmdClear_Click);
     connect(cmdHelp, &QPushButton::clicked, this, &frmMain::cmdHelp_Click);
     connect(cmdAbout, &QPushButton::clicked, this, &frmMain::cmdAbout_Click);
@@ -152,7 +156,6 @@ void frmMain::createMenu()
     const char16_t* imeCaptions[] = {u"IME", u"A", u"かな"};
     for (int i = 0; i < 3; ++i) {
         mnuIME[i] = ime->addAction(QString::fromUtf16(imeCaptions[i]));
-        mnuIME[i]->setEnabled(false); // the mode toggles arrive with text entry
     }
     for (int i = 0; i < int(mnuCOMMAND.size()); ++i) {
         if (i == 1)
@@ -192,27 +195,9 @@ void frmMain::Form_Load()
     chkHideOn_Click();
     SetTopmost(this, settings_.MostFront);
     ApplyToolTips();
-    showImeIndicator();
+    ShowImeIndicator();
     picAntena->drawNoSignal();
     help_.initialise();
-}
-
-void frmMain::applyImeOption()
-{
-    const bool ownConversion = settings_.DontUseIME == 1;
-    txtInput->setAttribute(Qt::WA_InputMethodEnabled, !ownConversion);
-    for (QWidget* toggle : std::initializer_list<QWidget*>{chkIMEON, chkAlphaOrKana, chkKanaOrRoma})
-        toggle->setVisible(ownConversion);
-    if (ownConversion)
-        chkIMEON->setValue(settings_.IMEON);
-    else
-        SetImeConversion(txtInput, 25, 0);
-}
-
-void frmMain::showImeIndicator()
-{
-    const bool on = settings_.DontUseIME == 1 && chkIMEON->value() == 1;
-    lblLED->setStyleSheet(on ? QStringLiteral("color: rgb(255, 0, 0);") : QStringLiteral("color: rgb(0, 0, 0);"));
 }
 
 void frmMain::focusInputIfPowered()

@@ -11,7 +11,8 @@
 #include "platform/HelpViewer.h"
 #include "platform/SerialPortService.h"
 #include "settings/Settings.h"
-#include "textentry/InputBoxHandler.h"
+#include "textentry/InputModeControls.h"
+#include "textentry/KeyboardInput.h"
 #include "textentry/TypeCharacter.h"
 
 #include <QWidget>
@@ -47,6 +48,11 @@ public:
 
     void SetCompactDisplay(bool full);
     void ApplyToolTips();
+    // The IME part of start-up and of the options dialog's OK.
+    void applyImeOption() { modes_->ApplyImeOption(); }
+    void ShowImeIndicator() { modes_->ShowImeIndicator(); }
+    KeyboardInput& keyboard() { return *keyboard_; }
+    InputModeControls& inputModes() { return *modes_; }
 
     // The controls, under their established names.
     ToggleButton* chkPower = nullptr;
@@ -104,8 +110,6 @@ private:
     void clearInput() override;
     void createControls();
     void createMenu();
-    void applyImeOption();
-    void showImeIndicator();
     void focusInputIfPowered();
     void untickPower();
 
@@ -116,7 +120,8 @@ private:
     SerialPortService port_;
     SerialLink link_;
     Typist typist_;
-    std::unique_ptr<InputBoxHandler> inputHandler_;
+    InputModeControls* modes_ = nullptr;
+    KeyboardInput* keyboard_ = nullptr;
     HelpViewer help_;
     QPixmap picUp_;
     QPixmap picDown_;

@@ -7,6 +7,24 @@
 
 class QKeyEvent;
 
+// The numbers the key handlers test by name.
+namespace Vk {
+inline constexpr int Shift = 16;
+inline constexpr int Esc = 27;
+inline constexpr int Zero = 48;
+inline constexpr int Pad0 = 96;
+inline constexpr int Pad1 = 97;
+inline constexpr int Pad9 = 105;
+inline constexpr int PadStar = 106;
+inline constexpr int PadMinus = 109;
+inline constexpr int F1 = 112;
+inline constexpr int F3 = 114;
+inline constexpr int F4 = 115;
+inline constexpr int F12 = 123;
+// What the key-down of a key the input method takes reports instead of the key.
+inline constexpr int ImeProcessing = 229;
+} // namespace Vk
+
 // A virtual-key number names a physical key whatever Shift does to its character, so the
 // letter and digit keys are taken from `nativeScanCode` (X11's keycode, the evdev code + 8)
 // when it is not 0; every other key, and every event without a scan code (synthetic ones),

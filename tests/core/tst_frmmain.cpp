@@ -1,5 +1,6 @@
 // The main window on the offscreen platform against the simulated handset: start-up, the
 // power switch, the display, tooltips, the pop-up menu, clearing, help, and the exit order.
+#include "MainWindowFixture.h"
 #include "core/SingleInstance.h"
 #include "core/frmMain.h"
 #include "phonesim/Handset.h"
@@ -70,7 +71,7 @@ bool startHolder(QProcess& process, const QString& what, const QString& argument
 
 } // namespace
 
-class TestFrmMain : public QObject {
+class TestFrmMain : public QObject, private MainWindowFixture {
     Q_OBJECT
 private Q_SLOTS:
     void init();
@@ -100,30 +101,16 @@ private:
     frmMain& start(const QStringList& args = {});
     void writeSettings(const Settings& settings, const MainWindowSettings& window = {});
     QString settingsPath() const { return SettingsFilePath(home->path() + u'/'); }
-
-    std::unique_ptr<QTemporaryDir> home;
-    std::unique_ptr<phonesim::Handset> handset;
-    std::unique_ptr<ScriptedMessageBoxes> boxes;
-    std::unique_ptr<frmMain> window;
 };
 
 void TestFrmMain::init()
 {
-    home = std::make_unique<QTemporaryDir>();
-    qputenv("YUBISAKI_HOME", home->path().toLocal8Bit());
-    handset = std::make_unique<phonesim::Handset>();
-    QVERIFY(handset->start());
-    qputenv("YUBISAKI_COM1", handset->portPath().toLocal8Bit());
-    boxes = std::make_unique<ScriptedMessageBoxes>();
+    QVERIFY(setUpFixture());
 }
 
 void TestFrmMain::cleanup()
 {
-    window.reset();
-    boxes.reset();
-    handset.reset();
-    home.reset();
-    qunsetenv("YUBISAKI_COM1");
+    tearDownFixture();
 }
 
 frmMain& TestFrmMain::start(const QStringList& args)
@@ -305,6 +292,9 @@ void TestFrmMain::failedOpeningUnticks()
 
 void TestFrmMain::typedTextReachesTheHandset()
 {
+    Settings unconverted;
+    unconverted.IMEON = 0;
+    writeSettings(unconverted);
     frmMain& w = start();
     QTest::mouseClick(w.chkPower, Qt::LeftButton);
     QTest::keyClicks(w.txtInput, u"ab"_qs);

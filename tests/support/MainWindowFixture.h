@@ -1,0 +1,40 @@
+// The ground of every main-window test: a temporary program folder, the simulated handset on
+// COM1 and scripted message boxes. The window is torn down first, while its port still has
+// a handset at the other end.
+#pragma once
+
+#include "core/frmMain.h"
+#include "phonesim/Handset.h"
+#include "platform/MessageBoxes.h"
+
+#include <QTemporaryDir>
+
+#include <memory>
+
+struct MainWindowFixture {
+    std::unique_ptr<QTemporaryDir> home;
+    std::unique_ptr<phonesim::Handset> handset;
+    std::unique_ptr<ScriptedMessageBoxes> boxes;
+    std::unique_ptr<frmMain> window;
+
+    bool setUpFixture()
+    {
+        home = std::make_unique<QTemporaryDir>();
+        qputenv("YUBISAKI_HOME", home->path().toLocal8Bit());
+        handset = std::make_unique<phonesim::Handset>();
+        if (!handset->start())
+            return false;
+        qputenv("YUBISAKI_COM1", handset->portPath().toLocal8Bit());
+        boxes = std::make_unique<ScriptedMessageBoxes>();
+        return true;
+    }
+
+    void tearDownFixture()
+    {
+        window.reset();
+        boxes.reset();
+        handset.reset();
+        home.reset();
+        qunsetenv("YUBISAKI_COM1");
+    }
+};
