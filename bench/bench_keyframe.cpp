@@ -1,6 +1,7 @@
 // Latency from SendKeyCode to the 8 bytes being readable at the simulated handset's end
 // of a pseudo-terminal, over many frames.
 #include "link/SerialLink.h"
+#include "HandsetOnCom1.h"
 #include "phonesim/Handset.h"
 #include "settings/Settings.h"
 
@@ -17,12 +18,8 @@ int main(int argc, char** argv)
     const int frames = argc > 1 ? std::max(1000, atoi(argv[1])) : 2000;
 
     phonesim::Handset handset;
-    QString error;
-    if (!handset.start(&error)) {
-        std::fprintf(stderr, "phonesim: %s\n", qPrintable(error));
+    if (!StartHandsetOnCom1(handset))
         return 2;
-    }
-    qputenv("YUBISAKI_COM1", handset.portPath().toLocal8Bit());
     SerialPortService port;
     Settings settings;
     SerialLink link(port, settings);

@@ -7,9 +7,49 @@
 #include "platform/ProgramFolder.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+// For the start-up benchmark: says when the window has first been painted, then closes it
+// the ordinary way.
+class FirstPaintProbe : public QObject {
+public:
+    FirstPaintProbe(QWidget& window, const QElapsedTimer& clock) : window_(window), clock_(clock)
+    {
+        window.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == &window_ && event->type() == QEvent::Paint && !reported_) {
+            reported_ = true;
+            QTimer::singleShot(0, &window_, [this] {
+                std::printf("shown %.3f ms\n", double(clock_.nsecsElapsed()) / 1e6);
+                std::fflush(stdout);
+                window_.close();
+            });
+        }
+        return false;
+    }
+
+private:
+    QWidget& window_;
+    const QElapsedTimer& clock_;
+    bool reported_ = false;
+};
+
+} // namespace
 
 int main(int argc, char** argv)
 {
+    QElapsedTimer clock;
+    clock.start();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("yubisaki"));
     QApplication::setApplicationDisplayName(ProgramInfo::Title());
@@ -25,6 +65,9 @@ int main(int argc, char** argv)
 
     frmMain window(ParseCommandLine(QApplication::arguments().mid(1)));
     QObject::connect(&window, &frmMain::ended, &app, &QApplication::quit, Qt::QueuedConnection);
+    std::unique_ptr<FirstPaintProbe> probe;
+    if (qEnvironmentVariableIsSet("YUBISAKI_CLOSE_WHEN_SHOWN"))
+        probe = std::make_unique<FirstPaintProbe>(window, clock);
     window.Form_Load();
     window.show();
     return QApplication::exec();

@@ -104,7 +104,10 @@ QString plainDecimal(float value, int significant)
     char e[40];
     std::snprintf(e, sizeof e, "%.*e", significant - 1, double(std::fabs(value)));
     const char* mark = std::strchr(e, 'e');
-    std::string digits = std::string(1, e[0]) + std::string(e + 2, std::size_t(mark - e - 2));
+    // "d.ddde±x", or "de±x" when only one digit is asked for.
+    std::string digits(1, e[0]);
+    if (mark > e + 2)
+        digits.append(e + 2, std::size_t(mark - e - 2));
     const int exponent = std::atoi(mark + 1);
     while (digits.size() > 1 && digits.back() == '0')
         digits.pop_back();

@@ -59,6 +59,12 @@ void TestHandset::pacedReadingKeepsTheLineSpeed()
     // 29 byte times between the first and the last byte, give or take one timer tick.
     QVERIFY2(span >= 28 * phonesim::Handset::kPacedByteNs, qPrintable(QString::number(span)));
     QVERIFY2(span <= 31 * phonesim::Handset::kPacedByteNs, qPrintable(QString::number(span)));
+
+    // What the line has not carried stays with the sender, as on a real port.
+    port.write(QByteArray(200'000, 'y'));
+    QVERIFY(handset.waitForReceived(35, 5000));
+    QVERIFY(port.bytesToWrite() > 0);
+    QVERIFY(handset.received().size() < 40);
 }
 
 void TestHandset::linkAsComN()

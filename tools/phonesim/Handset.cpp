@@ -86,30 +86,32 @@ void Handset::send(const QByteArray& bytes)
 void Handset::setPaced(bool paced)
 {
     paced_ = paced;
-    if (!paced_ && !pacedQueue_.isEmpty()) {
-        takeBytes(pacedQueue_);
-        pacedQueue_.clear();
+    if (!paced_) {
+        pacer_.stop();
+        if (notifier_)
+            notifier_->setEnabled(true);
+        readMaster();
     }
 }
 
 void Handset::readMaster()
 {
+    if (master_ < 0)
+        return;
+    if (paced_) {
+        // A paced line leaves what it has not carried yet in the device, as a real one
+        // does, so the sender feels the line's speed as a full buffer.
+        notifier_->setEnabled(false);
+        pacedStart_ = clock_.nsecsElapsed();
+        pacedTaken_ = 0;
+        pacer_.start(int(kPacedByteNs / 1'000'000));
+        return;
+    }
     char buffer[4096];
     for (;;) {
         const ssize_t n = ::read(master_, buffer, sizeof buffer);
         if (n > 0) {
-            const QByteArray bytes(buffer, n);
-            if (paced_) {
-                if (pacedQueue_.isEmpty()) {
-                    pacedStart_ = clock_.nsecsElapsed();
-                    pacedTaken_ = 0;
-                }
-                pacedQueue_ += bytes;
-                if (!pacer_.isActive())
-                    pacer_.start(int(kPacedByteNs / 1'000'000));
-            } else {
-                takeBytes(bytes);
-            }
+            takeBytes(QByteArray(buffer, n));
             continue;
         }
         // EIO comes while no slave is open on some kernels; keep the slave fd open to avoid it.
@@ -121,18 +123,19 @@ void Handset::readMaster()
 
 void Handset::takePaced()
 {
-    // As many bytes as the line would have carried since the queue started, so timer
-    // lateness never slows the line down.
+    // As many bytes as the line would have carried since it started, so timer lateness
+    // never slows the line down.
+    char buffer[4096];
     const qint64 due = (clock_.nsecsElapsed() - pacedStart_) / kPacedByteNs + 1 - pacedTaken_;
-    const qsizetype n = std::min<qsizetype>(pacedQueue_.size(), std::max<qint64>(0, due));
+    const ssize_t n = due > 0 ? ::read(master_, buffer, size_t(std::min<qint64>(due, qint64(sizeof buffer)))) : 0;
     if (n > 0) {
-        const QByteArray bytes = pacedQueue_.left(n);
-        pacedQueue_.remove(0, n);
         pacedTaken_ += n;
-        takeBytes(bytes);
-    }
-    if (pacedQueue_.isEmpty())
+        takeBytes(QByteArray(buffer, n));
+    } else if (due > 0 && !(n < 0 && errno == EINTR)) {
+        // Nothing waits: the line is idle until the next byte.
         pacer_.stop();
+        notifier_->setEnabled(true);
+    }
 }
 
 void Handset::takeBytes(const QByteArray& bytes)

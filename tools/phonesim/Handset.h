@@ -75,7 +75,6 @@ private:
     QList<TimedByte> byteLog_;
     QList<WireEvent> events_;
     bool paced_ = false;
-    QByteArray pacedQueue_;
     qint64 pacedStart_ = 0;
     qint64 pacedTaken_ = 0;
     QTimer pacer_;
