@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPolygon>
+#include <QTimer>
 
 namespace {
 
@@ -89,6 +90,11 @@ frmMain::frmMain(const CommandLine& commandLine, QWidget* parent)
                                   settings_, keyMap_, link_, typist_, this);
     keyboard_->ShowImeIndicator = [this] { modes_->ShowImeIndicator(); };
     keyboard_->Beep = [] { Beep(); };
+    runner_ = new MacroRunner(*this);
+    keyboard_->MacroAbort = [this] { runner_->MacroAbort = true; };
+    connect(cmdMacroStart, &QPushButton::clicked, runner_, &MacroRunner::cmdMacroStart_Click);
+    for (int i = 0; i < int(mnuMACRO.size()); ++i)
+        connect(mnuMACRO[i], &QAction::triggered, runner_, [this, i] { runner_->mnuMACRO_Click(i); });
 
     connect(chkPower, &ToggleButton::valueChanged, this, &frmMain::chkPower_Click);
     connect(chkHideOn, &ToggleButton::valueChanged, this, &frmMain::chkHideOn_Click);
@@ -136,7 +142,7 @@ void frmMain::createControls()
     cmdExit = place(new QPushButton(QStringLiteral("終了(&X)"), this), "cmdExit", 384, 264, 80, 28);
 
     // Their handlers arrive with the windows and queries they open.
-    for (QWidget* waiting : std::initializer_list<QWidget*>{cmdGetNumber, chkGetStatus, cmdMacroStart, cmdMacroSetting,
+    for (QWidget* waiting : std::initializer_list<QWidget*>{cmdGetNumber, chkGetStatus, cmdMacroSetting,
                                                             cmdOption, cmdKeyHelp})
         waiting->setEnabled(false);
 }
@@ -150,7 +156,6 @@ void frmMain::createMenu()
     auto* macros = new QMenu(QString::fromUtf16(captions[1]), mnuMENU);
     for (int i = 0; i < int(mnuMACRO.size()); ++i) {
         mnuMACRO[i] = macros->addAction(noMacroCaption());
-        mnuMACRO[i]->setEnabled(false); // macro runs arrive with the interpreter
     }
     auto* ime = new QMenu(QString::fromUtf16(captions[3]), mnuMENU);
     const char16_t* imeCaptions[] = {u"IME", u"A", u"かな"};
@@ -187,7 +192,8 @@ void frmMain::Form_Load()
     chkAlphaOrKana->setValue(loaded.window.AlphaOrKana);
     chkKanaOrRoma->setValue(loaded.window.KanaOrRoma);
     cmbMacroList->clear();
-    cmbMacroList->addItems(loaded.macroListItems);
+    for (int i = 0; i < int(loaded.macroListItems.size()); ++i)
+        cmbMacroList->addItem(loaded.macroListItems[i], loaded.macroListPositions.value(i, i));
     if (cmbMacroList->count() > 0)
         cmbMacroList->setCurrentIndex(0);
 
@@ -198,6 +204,9 @@ void frmMain::Form_Load()
     ShowImeIndicator();
     picAntena->drawNoSignal();
     help_.initialise();
+    // "/M": once the window is up and the event loop runs.
+    if (commandLine_.macroName)
+        QTimer::singleShot(0, runner_, [this] { runner_->MacroRunFromCommandLine(*commandLine_.macroName); });
 }
 
 void frmMain::focusInputIfPowered()
@@ -364,6 +373,12 @@ void frmMain::cmdExit_Click()
 
 void frmMain::closeEvent(QCloseEvent* event)
 {
+    if (runner_->running()) {
+        closeRequested_ = true;
+        runner_->MacroAbort = true;
+        event->ignore();
+        return;
+    }
     cmdExit_Click();
     event->accept();
 }

@@ -8,6 +8,7 @@
 #include "core/ToggleButton.h"
 #include "link/AntennaPicture.h"
 #include "link/SerialLink.h"
+#include "macro/MacroRunner.h"
 #include "platform/HelpViewer.h"
 #include "platform/SerialPortService.h"
 #include "settings/Settings.h"
@@ -53,6 +54,10 @@ public:
     void ShowImeIndicator() { modes_->ShowImeIndicator(); }
     KeyboardInput& keyboard() { return *keyboard_; }
     InputModeControls& inputModes() { return *modes_; }
+    MacroRunner& macros() { return *runner_; }
+    Typist& typist() { return typist_; }
+    // The title bar's close during a run waits for the run to stop.
+    bool closeRequestedDuringRun() const { return closeRequested_; }
 
     // The controls, under their established names.
     ToggleButton* chkPower = nullptr;
@@ -122,6 +127,8 @@ private:
     Typist typist_;
     InputModeControls* modes_ = nullptr;
     KeyboardInput* keyboard_ = nullptr;
+    MacroRunner* runner_ = nullptr;
+    bool closeRequested_ = false;
     HelpViewer help_;
     QPixmap picUp_;
     QPixmap picDown_;

@@ -36,9 +36,15 @@ QString MacroFolder(const QString& programFolder)
     return programFolder + QStringLiteral("Macro/");
 }
 
+bool IsPlainMacroFileName(const QString& fileName)
+{
+    return !fileName.isEmpty() && fileName != u"." && fileName != u".." && !fileName.contains(u'/')
+           && !fileName.contains(u'\\') && !fileName.contains(QChar(0));
+}
+
 std::optional<QString> MacroTitle(const QString& macroFolder, const QString& fileName)
 {
-    if (fileName.isEmpty())
+    if (!IsPlainMacroFileName(fileName))
         return std::nullopt;
     QFile file(macroFolder + fileName);
     if (!QFileInfo(file).isFile())

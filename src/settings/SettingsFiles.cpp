@@ -183,7 +183,8 @@ LoadedSettings LoadSettingsIn(const QString& programFolder, QSize screenTwips)
     const bool olderFile = ToSingle(ProgramInfo::VersionText()) > out.settings.Ver;
     out.window.MacroFiles = ReadMacroEntries(settingsLines, olderFile);
     const QString macroFolder = MacroFolder(programFolder);
-    for (const QString& entry : std::as_const(out.window.MacroFiles))
-        AddMacroTitle(macroFolder, entry, out.macroListItems);
+    for (int i = 0; i < int(out.window.MacroFiles.size()); ++i)
+        if (AddMacroTitle(macroFolder, out.window.MacroFiles[i], out.macroListItems))
+            out.macroListPositions.append(i);
     return out;
 }

@@ -35,6 +35,8 @@ struct LoadedSettings {
     MainWindowSettings window;
     // The items of cmbMacroList: the titles of the entries whose files exist, in order.
     QStringList macroListItems;
+    // For each item, its position in MacroFiles: a missing file shifts nothing.
+    QList<int> macroListPositions;
     // The files a first start created, or failed to.
     QList<SettingsFileWrite> writes;
 };

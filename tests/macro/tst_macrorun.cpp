@@ -1,0 +1,312 @@
+// Macro runs in the real main window on the offscreen platform, against the simulated
+// handset: through the start button, the pop-up menu and "/M"; ESC; the names that are
+// refused; saving a macro file.
+#include "MainWindowFixture.h"
+#include "core/frmMain.h"
+#include "macro/MacroSave.h"
+#include "phonesim/Handset.h"
+#include "platform/Cp932.h"
+#include "settings/MacroTitle.h"
+#include "settings/SettingsFiles.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+namespace {
+
+constexpr KeyCode kSentinel{3, 3, 12}; // F12 ends every test macro
+
+QString keyFrames(const QList<phonesim::WireEvent>& events)
+{
+    QStringList out;
+    for (const phonesim::WireEvent& e : events)
+        if (e.type == phonesim::WireEvent::Type::Key)
+            out << QString::asprintf("%d%d%d", e.code.Kind, e.code.Group, e.code.Index);
+    return out.join(u' ');
+}
+
+} // namespace
+
+class TestMacroRun : public QObject, private MainWindowFixture {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { QVERIFY(setUpFixture()); }
+    void cleanup() { tearDownFixture(); }
+    void keysReachTheHandset_data();
+    void keysReachTheHandset();
+    void pausesAndTheLockedWindow();
+    void escStopsARun_data();
+    void escStopsARun();
+    void commandLineRun();
+    void refusedNames_data();
+    void refusedNames();
+    void listedMacrosRunTheRightFile();
+    void savingAMacro();
+
+private:
+    void writeMacro(const QString& file, const QStringList& lines);
+    frmMain& start(const QStringList& macroFiles, const std::function<void(Settings&, KeyMap&)>& tweak = {},
+                   const QStringList& args = {});
+    QString macroFolder() const { return MacroFolder(home->path() + u'/'); }
+    bool waitForSentinel();
+};
+
+void TestMacroRun::writeMacro(const QString& file, const QStringList& lines)
+{
+    QDir().mkpath(macroFolder());
+    QVERIFY(Cp932::WriteLines(macroFolder() + file, lines).ok);
+}
+
+frmMain& TestMacroRun::start(const QStringList& macroFiles, const std::function<void(Settings&, KeyMap&)>& tweak,
+                             const QStringList& args)
+{
+    Settings settings;
+    settings.IMEON = 0;
+    KeyMap keyMap;
+    if (tweak)
+        tweak(settings, keyMap);
+    MainWindowSettings position;
+    position.MacroFiles = macroFiles.isEmpty() ? QStringList{QString()} : macroFiles;
+    const QString folder = home->path() + u'/';
+    [&] { QVERIFY(WriteSettingsFileIn(folder, settings, position).result.ok); }();
+    [&] { QVERIFY(WriteKeyMapFileIn(folder, keyMap).result.ok); }();
+    window = std::make_unique<frmMain>(ParseCommandLine(args));
+    window->Form_Load();
+    window->show();
+    if (args.isEmpty())
+        window->chkPower->setValue(1);
+    return *window;
+}
+
+bool TestMacroRun::waitForSentinel()
+{
+    return QTest::qWaitFor(
+        [this] {
+            for (const phonesim::WireEvent& e : handset->events())
+                if (e.type == phonesim::WireEvent::Type::Key && e.code == kSentinel)
+                    return true;
+            return false;
+        },
+        10'000);
+}
+
+void TestMacroRun::keysReachTheHandset_data()
+{
+    QTest::addColumn<QStringList>("macro");
+    QTest::addColumn<QString>("tweak");
+    QTest::addColumn<QString>("frames");
+    QTest::addColumn<QString>("screen");
+    QTest::newRow("loop 3 around UP") << QStringList{u"<LOOP>3"_qs, u"  <UP>"_qs, u"<LOOPEND>"_qs} << QString()
+                                      << u"311 311 311"_qs << QString();
+    QTest::newRow("TEN-1 with the swap is the 7 key") << QStringList{u"<TEN-1>"_qs} << u"TenKeySwap"_qs << u"327"_qs
+                                                      << QString();
+    QTest::newRow("OK follows a remapped KEY_OK") << QStringList{u"<OK>"_qs} << u"OkIsA"_qs << u"362"_qs << QString();
+    QTest::newRow("CR") << QStringList{u"<cr>"_qs} << QString() << u"331"_qs << QString();
+    QTest::newRow("CTRL then F13") << QStringList{u"<CTRL>"_qs, u"<F13>"_qs} << QString() << u"9313"_qs << QString();
+    QTest::newRow("text: kana, voiced kana, ASCII")
+        << QStringList{u"<TEXT>かがa!"_qs} << QString() << QString() << u"かがa!"_qs;
+}
+
+void TestMacroRun::keysReachTheHandset()
+{
+    QFETCH(QStringList, macro);
+    QFETCH(QString, tweak);
+    QFETCH(QString, frames);
+    QFETCH(QString, screen);
+    writeMacro(u"m.mcr"_qs, QStringList{u"#m"_qs} + macro + QStringList{u"<F12>"_qs});
+    frmMain& w = start({u"m.mcr"_qs}, [&](Settings& s, KeyMap& k) {
+        if (tweak == u"TenKeySwap")
+            s.TenKeySwap = 1;
+        if (tweak == u"OkIsA")
+            k.KEY_OK = 65;
+    });
+    QCOMPARE(w.cmbMacroList->count(), 1);
+    w.cmdMacroStart->click();
+    QVERIFY(waitForSentinel());
+    if (!frames.isEmpty())
+        QCOMPARE(keyFrames(handset->events()), frames + u" 3312"_qs);
+    if (!screen.isEmpty())
+        QCOMPARE(handset->screen().text(), screen);
+    QVERIFY(boxes->shown.isEmpty());
+}
+
+void TestMacroRun::pausesAndTheLockedWindow()
+{
+    writeMacro(u"p.mcr"_qs, {u"#p"_qs, u"<LOOP>3"_qs, u"<UP>"_qs, u"<LOOPEND>"_qs, u"<DIALOG>"_qs, u"<F12>"_qs});
+    frmMain& w = start({u"p.mcr"_qs}, [](Settings& s, KeyMap&) { s.MacroWait = 0.2f; });
+    QString titleDuring;
+    bool exitEnabledDuring = true;
+    bool inputReadOnlyDuring = false;
+    boxes->onShow = [&](const ShownMessage&) {
+        titleDuring = w.windowTitle();
+        exitEnabledDuring = w.cmdExit->isEnabled();
+        inputReadOnlyDuring = w.txtInput->isReadOnly();
+    };
+    QElapsedTimer clock;
+    clock.start();
+    w.cmdMacroStart->click();
+    // Three presses, each followed by a pause, one more after the loop, one after the dialog and
+    // one after F12.
+    QVERIFY2(clock.elapsed() >= 6 * 200, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY(waitForSentinel());
+    const QList<phonesim::WireEvent>& events = handset->events();
+    QCOMPARE(keyFrames(events), u"311 311 311 3312"_qs);
+    for (int i = 1; i < 3; ++i)
+        QVERIFY(events[i].ns - events[i - 1].ns >= 190'000'000);
+    QCOMPARE(boxes->shown.size(), 1);
+    QCOMPARE(boxes->shown[0].text, u"OKを押すと続行します。"_qs);
+    QCOMPARE(boxes->shown[0].icon, MsgIcon::Information);
+    QCOMPARE(titleDuring, u"ユビサキ!(ESCで中止)"_qs);
+    QVERIFY(!exitEnabledDuring);
+    QVERIFY(inputReadOnlyDuring);
+    QCOMPARE(w.windowTitle(), u"ユビサキ!"_qs);
+    QVERIFY(w.cmdExit->isEnabled() && w.chkPower->isEnabled() && w.cmdMacroStart->isEnabled());
+    QVERIFY(!w.txtInput->isReadOnly());
+}
+
+void TestMacroRun::escStopsARun_data()
+{
+    QTest::addColumn<QStringList>("macro");
+    QTest::addColumn<int>("escAfterFrames");
+    QTest::addColumn<int>("atLeastMs");
+    QTest::newRow("ESC during a wait stops when the wait ends")
+        << QStringList{u"<WAIT>1"_qs, u"<UP>"_qs} << 0 << 1000;
+    QTest::newRow("a loop of 2147483647") << QStringList{u"<LOOP>2147483647"_qs, u"<UP>"_qs, u"<LOOPEND>"_qs} << 5 << 0;
+}
+
+void TestMacroRun::escStopsARun()
+{
+    QFETCH(QStringList, macro);
+    QFETCH(int, escAfterFrames);
+    QFETCH(int, atLeastMs);
+    writeMacro(u"e.mcr"_qs, QStringList{u"#e"_qs} + macro);
+    frmMain& w = start({u"e.mcr"_qs});
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    auto pressEsc = [&] { QTest::keyClick(w.txtInput, Qt::Key_Escape); };
+    if (escAfterFrames == 0) {
+        QTimer::singleShot(100, &w, pressEsc);
+    } else {
+        connect(handset.get(), &phonesim::Handset::eventDecoded, &w, [&, pressed = false]() mutable {
+            if (!pressed && handset->events().size() >= escAfterFrames) {
+                pressed = true;
+                pressEsc();
+            }
+        });
+    }
+    QElapsedTimer clock;
+    clock.start();
+    w.cmdMacroStart->click();
+    QVERIFY(clock.elapsed() >= atLeastMs);
+    QCOMPARE(boxes->shown.size(), 1);
+    QCOMPARE(boxes->shown[0].text, u"ユーザによって中断されました。"_qs);
+    QCOMPARE(boxes->shown[0].icon, MsgIcon::Critical);
+    QCOMPARE(w.windowTitle(), u"ユビサキ!"_qs);
+    const QString frames = keyFrames(handset->events());
+    // ESC is also the input box's clear key, so it sends CLEAR (363) itself.
+    if (escAfterFrames == 0)
+        QCOMPARE(frames, u"363"_qs);
+    else
+        QVERIFY(frames.count(u"311"_qs) >= escAfterFrames);
+}
+
+void TestMacroRun::commandLineRun()
+{
+    writeMacro(u"test.mcr"_qs, {u"#test"_qs, u"<UP>"_qs, u"<F12>"_qs});
+    frmMain& w = start({}, {}, {u"/M"_qs, u"test"_qs});
+    QCOMPARE(w.chkPower->value(), 0);
+    QVERIFY(waitForSentinel());
+    QCOMPARE(keyFrames(handset->events()), u"311 3312"_qs);
+    // Power on before and off after; the window stays open.
+    QVERIFY(QTest::qWaitFor([&] { return !w.mscCOM().isOpen(); }, 5000));
+    QCOMPARE(w.chkPower->value(), 0);
+    QVERIFY(w.isVisible());
+    QVERIFY(boxes->shown.isEmpty());
+}
+
+void TestMacroRun::refusedNames_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("parent folder") << u"../outside.mcr"_qs;
+    QTest::newRow("sub-path") << u"sub/inside.mcr"_qs;
+    QTest::newRow("absolute") << u"/tmp/x.mcr"_qs;
+    QTest::newRow("backslash") << u"..\\outside.mcr"_qs;
+    QTest::newRow("dot-dot") << u".."_qs;
+}
+
+void TestMacroRun::refusedNames()
+{
+    QFETCH(QString, name);
+    // Files that the names would reach, each a macro that would send UP.
+    QVERIFY(Cp932::WriteLines(home->filePath(u"outside.mcr"_qs), {u"#o"_qs, u"<UP>"_qs}).ok);
+    QDir().mkpath(macroFolder() + u"sub"_qs);
+    QVERIFY(Cp932::WriteLines(macroFolder() + u"sub/inside.mcr"_qs, {u"#i"_qs, u"<UP>"_qs}).ok);
+
+    // Not listed from setting.ini, not run after "/M".
+    frmMain& w = start({name}, {}, {u"/M"_qs, name});
+    QCOMPARE(w.cmbMacroList->count(), 0);
+    QVERIFY(QTest::qWaitFor([&] { return !boxes->shown.isEmpty(); }, 5000));
+    QCOMPARE(boxes->shown[0].text, u"ファイルが見つかりませんでした。\r\n一度ご確認ください。"_qs);
+    QVERIFY(QTest::qWaitFor([&] { return w.chkPower->value() == 0; }, 5000));
+    QVERIFY(keyFrames(handset->events()).isEmpty());
+}
+
+void TestMacroRun::listedMacrosRunTheRightFile()
+{
+    writeMacro(u"a.mcr"_qs, {u"#Alpha, with a comma"_qs, u"<UP>"_qs, u"<F12>"_qs});
+    writeMacro(u"c.mcr"_qs, {u"<DOWN>"_qs, u"<F12>"_qs}); // no title line
+    // b.mcr is listed in setting.ini but missing.
+    frmMain& w = start({u"a.mcr"_qs, u"b.mcr"_qs, u"c.mcr"_qs});
+    QCOMPARE(w.cmbMacroList->count(), 2);
+    QCOMPARE(w.cmbMacroList->itemText(0), u"Alpha"_qs);
+    QCOMPARE(w.cmbMacroList->itemText(1), u"c.mcr"_qs);
+    // The second item, from the pop-up menu, is c.mcr and not the missing b.mcr.
+    w.mnuMACRO[1]->trigger();
+    QVERIFY(waitForSentinel());
+    QCOMPARE(keyFrames(handset->events()), u"312 3312"_qs);
+    QCOMPARE(w.cmbMacroList->currentIndex(), 1);
+    QVERIFY(boxes->shown.isEmpty());
+
+    // With the power off the button does nothing.
+    w.chkPower->setValue(0);
+    const int before = int(handset->events().size());
+    w.cmdMacroStart->click();
+    QCOMPARE(int(handset->events().size()), before);
+}
+
+void TestMacroRun::savingAMacro()
+{
+    start({});
+    QString file = u"new"_qs;
+    QVERIFY(MacroSave(u"新しい"_qs, file, {u"<LOOP>2"_qs, u"<TEXT>かな"_qs, u"<LOOPEND>"_qs}));
+    QCOMPARE(file, u"new.mcr"_qs);
+    QFile saved(macroFolder() + file);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QCOMPARE(saved.readAll(), Cp932::Encode(u"#新しい\r\n<LOOP>2\r\n  <TEXT>かな\r\n<LOOPEND>\r\n"_qs));
+    saved.close();
+
+    // A refusal writes nothing; a folder that cannot be written is reported, the old file kept.
+    QString bad = u"a?b"_qs;
+    QVERIFY(!MacroSave(u"t"_qs, bad, {}));
+    QCOMPARE(bad, u"a?b"_qs);
+    // A file that cannot be replaced (a folder of that name) is reported.
+    QVERIFY(QDir().mkpath(macroFolder() + u"TAKEN.MCR"_qs));
+    QString again = u"TAKEN.MCR"_qs;
+    QVERIFY(!MacroSave(u"other"_qs, again, {u"<UP>"_qs}));
+    QVERIFY(boxes->shown.last().text.startsWith(u"マクロを保存できませんでした。"_qs));
+    QVERIFY(QFileInfo(macroFolder() + u"TAKEN.MCR"_qs).isDir());
+    QCOMPARE(again, u"TAKEN.MCR"_qs);
+}
+
+QTEST_MAIN(TestMacroRun)
+#include "tst_macrorun.moc"

@@ -1,0 +1,213 @@
+// The interpreter's walk against a recording host: what each command does, in order, and how
+// a run ends; the macro-file rules of a save.
+#include "macro/MacroFile.h"
+#include "macro/MacroWalk.h"
+#include "settings/Settings.h"
+
+#include <QTest>
+
+namespace {
+
+// Records each action as a short word: K<key>/<flags>, T<char>, W<seconds>, D<message>,
+// E<first line of the error>|<line with the step>, and the controls given back as "+".
+class RecordingHost : public MacroHost {
+public:
+    QStringList actions;
+    int commandsBeforeAbort = -1;
+    int eventRuns = 0;
+
+    void ProcessEvents() override { ++eventRuns; }
+    bool TakeAbort() override { return commandsBeforeAbort >= 0 && eventRuns > commandsBeforeAbort; }
+    void EnableControls(bool enable) override { actions << (enable ? u"+"_qs : u"-"_qs); }
+    void TypeCharacter(const QString& c) override { actions << u'T' + c; }
+    void WaitSeconds(float s) override { actions << u'W' + QString::number(s); }
+    void ShowDialog(const QString& m) override { actions << u'D' + m; }
+    void ShowError(const QString& m) override
+    {
+        const QStringList lines = m.split(u"\r\n"_qs);
+        actions << u'E' + lines.value(0) + u'|' + lines.value(2) + u'|' + lines.value(3);
+    }
+    void KeyDown(int key, int flags) override { actions << QStringLiteral("K%1/%2").arg(key).arg(flags); }
+};
+
+MacroProgram program(const QString& text) { return ReadMacroCommands(text.split(u'\n')); }
+
+} // namespace
+
+class TestMacroWalk : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void commands_data();
+    void commands();
+    void numbers_data();
+    void numbers();
+    void escStopsBetweenCommands();
+    void deepNestingAndHugeCounts();
+    void saveChecks_data();
+    void saveChecks();
+    void savedLines();
+};
+
+void TestMacroWalk::commands_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<float>("macroWait");
+    QTest::addColumn<int>("macroError");
+    QTest::addColumn<QString>("actions");
+    QTest::addColumn<int>("result");
+    QTest::newRow("loop 3 around UP, a pause after each and after the loop")
+        << u"#t\n<LOOP>3\n  <UP>\n<LOOPEND>"_qs << 0.5f << 1 << u"K38/0 W0.5 K38/0 W0.5 K38/0 W0.5 W0.5"_qs << 0;
+    QTest::newRow("count 0 skips") << u"<LOOP>0\n<UP>\n<LOOPEND>\n<DOWN>"_qs << 0.0f << 1 << u"K40/0"_qs << 0;
+    QTest::newRow("count -1 skips") << u"<LOOP>-1\n<UP>\n<LOOPEND>\n<DOWN>"_qs << 0.0f << 1 << u"K40/0"_qs << 0;
+    QTest::newRow("count without a number skips") << u"<LOOP>x\n<UP>\n<LOOPEND>"_qs << 0.0f << 1 << QString() << 0;
+    QTest::newRow("count 2.5 rounds to 2") << u"<LOOP> 2.5 \n<UP>\n<LOOPEND>"_qs << 0.0f << 1 << u"K38/0 K38/0"_qs << 0;
+    QTest::newRow("nested 2x2") << u"<LOOP>2\n<LOOP>2\n<OK>\n<LOOPEND>\n<CLEAR>\n<LOOPEND>"_qs << 0.0f << 1
+                                << u"K13/0 K13/0 K8/0 K13/0 K13/0 K8/0"_qs << 0;
+    QTest::newRow("lower-case tags") << u"<up>\n<ten-5>\n<f24>\n<cr>"_qs << 0.0f << 1 << u"K38/0 K101/0 K123/1 K13/1"_qs
+                                     << 0;
+    QTest::newRow("trailing blanks after a key tag") << u"<TEN-#>   \n<TEN-*>"_qs << 0.0f << 1 << u"K109/0 K106/0"_qs << 0;
+    QTest::newRow("key tag with more after it is an error")
+        << u"#t\n<UP>x"_qs << 0.0f << 1 << u"Eマクロエラーです。|ステップ : 2行目|コマンド : <UP>x +"_qs << 2;
+    QTest::newRow("errors skipped with MacroError 0") << u"<UP>x\n<F25>\n<DOWN>"_qs << 0.0f << 0 << u"K40/0"_qs << 0;
+    QTest::newRow("ctrl then F13: F1 with Shift and Ctrl, no pause after ctrl")
+        << u"<CTRL>\n<F13>\n<F1>"_qs << 0.1f << 1 << u"K112/3 W0.1 K112/0 W0.1"_qs << 0;
+    QTest::newRow("ctrl then text drops the flag") << u"<CTRL>ignored\n<TEXT>aB\n<UP>"_qs << 0.0f << 1
+                                                   << u"Ta TB W0.03 K38/0"_qs << 0;
+    QTest::newRow("text keeps case and blanks") << u"  <text> x "_qs << 0.0f << 1 << u"T  Tx T  W0.045"_qs << 0;
+    QTest::newRow("wait with and without a number") << u"<WAIT>0.25\n<WAIT>\n<WAIT>abc\n<WAIT> 1 "_qs << 0.0f << 1
+                                                    << u"W0.25 W1"_qs << 0;
+    QTest::newRow("dialog, empty and with text") << u"<DIALOG>\n<Dialog>Hello World"_qs << 0.0f << 1
+                                                 << u"DOKを押すと続行します。 DHello World"_qs << 0;
+    QTest::newRow("stray LOOPEND on line 7")
+        << u"#title\n\n; note\n  #<UP>\n<UP>\n\n<LOOPEND>\n<DOWN>"_qs << 0.0f << 1
+        << u"K38/0 E<LOOPEND>に対する<LOOP>がありません。|ステップ : 7行目|コマンド : <LOOPEND> +"_qs << 2;
+    QTest::newRow("unclosed LOOP reported") << u"<UP>\n<LOOP>2\n<DOWN>"_qs << 0.0f << 1
+                                            << u"K38/0 E<LOOP>と<LOOPEND>の対応が正しくありません。|| +"_qs << 2;
+    QTest::newRow("unclosed LOOP takes the rest with MacroError 0") << u"<LOOP>2\n<DOWN>"_qs << 0.0f << 0
+                                                                    << u"K40/0 K40/0"_qs << 0;
+    QTest::newRow("tab-indented command is unknown") << u"\t<UP>"_qs << 0.0f << 0 << QString() << 0;
+    QTest::newRow("empty macro ends at once") << u"#only a title\n; and a comment"_qs << 0.0f << 1 << QString() << 0;
+}
+
+void TestMacroWalk::commands()
+{
+    QFETCH(QString, file);
+    QFETCH(float, macroWait);
+    QFETCH(int, macroError);
+    QFETCH(QString, actions);
+    QFETCH(int, result);
+    RecordingHost host;
+    const std::int16_t got = MacroExecute(program(file), host, {macroWait, std::int16_t(macroError)}, KeyMap{});
+    QCOMPARE(host.actions.join(u' '), actions);
+    QCOMPARE(int(got), result);
+}
+
+void TestMacroWalk::numbers_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("numeric");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<int>("count");
+    QTest::newRow("plain") << u"3"_qs << true << 3.0 << 3;
+    QTest::newRow("blanks and sign") << u"  -1 "_qs << true << -1.0 << -1;
+    QTest::newRow("fraction") << u".5"_qs << true << 0.5 << 0;
+    QTest::newRow("half to even up") << u"3.5"_qs << true << 3.5 << 4;
+    QTest::newRow("beyond 32 bits") << u"99999999999"_qs << true << 99999999999.0 << 2147483647;
+    QTest::newRow("exponent is no ordinary decimal") << u"1e3"_qs << false << 0.0 << 0;
+    QTest::newRow("two points") << u"1.2.3"_qs << false << 0.0 << 0;
+    QTest::newRow("sign alone") << u"-"_qs << false << 0.0 << 0;
+    QTest::newRow("full-width digits") << u"３"_qs << false << 0.0 << 0;
+}
+
+void TestMacroWalk::numbers()
+{
+    QFETCH(QString, text);
+    QFETCH(bool, numeric);
+    QFETCH(double, value);
+    QFETCH(int, count);
+    const std::optional<double> parsed = MacroNumber(text);
+    QCOMPARE(parsed.has_value(), numeric);
+    if (numeric) {
+        QCOMPARE(*parsed, value);
+        QCOMPARE(MacroLoopCount(*parsed), count);
+    }
+}
+
+void TestMacroWalk::escStopsBetweenCommands()
+{
+    // ESC seen at the fourth command: three presses went out, the fourth never does.
+    RecordingHost host;
+    host.commandsBeforeAbort = 3;
+    const std::int16_t got =
+        MacroExecute(program(u"<LOOP>2147483647\n<UP>\n<LOOPEND>"_qs), host, {0.0f, 1}, KeyMap{});
+    QCOMPARE(int(got), int(MacroResult::Stopped));
+    QCOMPARE(host.actions, (QStringList{u"K38/0"_qs, u"K38/0"_qs, u"+"_qs}));
+}
+
+void TestMacroWalk::deepNestingAndHugeCounts()
+{
+    // 32,767 nested loops around one key: walked without native recursion.
+    constexpr int kDepth = 32'766;
+    QStringList lines;
+    for (int i = 0; i < kDepth; ++i)
+        lines << u"<LOOP>1"_qs;
+    lines << u"<OK>"_qs;
+    for (int i = 0; i < kDepth; ++i)
+        lines << u"<LOOPEND>"_qs;
+    RecordingHost host;
+    QCOMPARE(int(MacroExecute(ReadMacroCommands(lines), host, {0.0f, 1}, KeyMap{})), 0);
+    QCOMPARE(host.actions, QStringList{u"K13/0"_qs});
+
+    // An empty body ends at once however large its count.
+    RecordingHost empty;
+    QCOMPARE(int(MacroExecute(program(u"<LOOP>2147483647\n<LOOPEND>\n<UP>"_qs), empty, {0.0f, 1}, KeyMap{})), 0);
+    QCOMPARE(empty.actions, QStringList{u"K38/0"_qs});
+}
+
+void TestMacroWalk::saveChecks_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QStringList>("entries");
+    QTest::addColumn<QString>("refusal");
+    const QStringList ok{u"<UP>"_qs};
+    QTest::newRow("no title first") << QString() << QString() << QStringList{u"<LOOP>1"_qs}
+                                    << u"マクロ名を入力してください。"_qs;
+    QTest::newRow("no file name") << u"t"_qs << QString() << ok << u"ファイル名を入力してください。"_qs;
+    for (const QChar c : QStringView(u"\\/:*?\"<>|"))
+        QTest::addRow("forbidden %s", qPrintable(QString(c)))
+            << u"t"_qs << u"a"_qs + c << QStringList{u"<LOOP>1"_qs}
+            << u"ファイル名に無効な文字が含まれています。\r\n\\、/、:、*、?、\"、<、>、|\r\nもう一度ご確認ください。"_qs;
+    QTest::newRow("last loop unclosed") << u"t"_qs << u"a"_qs << QStringList{u"<LOOP>2"_qs, u"<UP>"_qs}
+                                        << u"<LOOP>と<LOOPEND>の対応が正しくありません。\r\nコマンドをよく確認してください。"_qs;
+    QTest::newRow("LOOPEND first and LOOP last pass") << u"t"_qs << u"a"_qs
+                                                      << QStringList{u"<LOOPEND>"_qs, u"  <LOOP>3"_qs} << QString();
+    QTest::newRow("a disabled loop does not count") << u"t"_qs << u"a"_qs << QStringList{u"#<LOOP>3"_qs} << QString();
+}
+
+void TestMacroWalk::saveChecks()
+{
+    QFETCH(QString, title);
+    QFETCH(QString, file);
+    QFETCH(QStringList, entries);
+    QFETCH(QString, refusal);
+    QCOMPARE(MacroSaveRefusal(title, file, entries).value_or(QString()), refusal);
+}
+
+void TestMacroWalk::savedLines()
+{
+    QCOMPARE(CompletedMacroFileName(u"test"_qs), u"test.mcr"_qs);
+    QCOMPARE(CompletedMacroFileName(u"TEST.MCR"_qs), u"TEST.MCR"_qs);
+    QCOMPARE(CompletedMacroFileName(u"a.mcr.txt"_qs), u"a.mcr.txt.mcr"_qs);
+    const QStringList written = MacroFileLines(
+        u"My, title"_qs, {u"<LOOP>2"_qs, u"  <LOOP>3"_qs, u"<UP>"_qs, u"<LOOPEND>"_qs, u"    <LOOPEND>"_qs, u"<TEXT> a "_qs});
+    QCOMPARE(written, (QStringList{u"#My, title"_qs, u"<LOOP>2"_qs, u"  <LOOP>3"_qs, u"    <UP>"_qs, u"  <LOOPEND>"_qs,
+                                   u"<LOOPEND>"_qs, u"<TEXT> a "_qs}));
+    // Whatever the indentation, the walk reads back the same commands.
+    RecordingHost host;
+    MacroExecute(ReadMacroCommands(written), host, {0.0f, 1}, KeyMap{});
+    QCOMPARE(host.actions.size(), 6 + 4);
+}
+
+QTEST_APPLESS_MAIN(TestMacroWalk)
+#include "tst_macrowalk.moc"
