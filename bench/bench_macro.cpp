@@ -1,0 +1,80 @@
+// Macro runs in the real main window (offscreen): the interpreter's cost per key command with
+// the power off (nothing on the wire), the CPU a 5-second <WAIT> uses beside a busy loop, and
+// how soon ESC stops a run of key commands against the simulated handset.
+#include "HandsetOnCom1.h"
+#include "Measure.h"
+#include "TypingWindow.h"
+#include "platform/Cp932.h"
+#include "platform/MessageBoxes.h"
+#include "settings/MacroTitle.h"
+
+#include <QDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+bool writeMacro(const QTemporaryDir& home, const QString& file, const QStringList& lines)
+{
+    const QString folder = MacroFolder(home.path() + u'/');
+    return QDir().mkpath(folder) && Cp932::WriteLines(folder + file, lines).ok;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    phonesim::Handset handset;
+    if (!StartHandsetOnCom1(handset))
+        return 2;
+    QTemporaryDir home;
+    ScriptedMessageBoxes boxes;
+    std::unique_ptr<frmMain> w = OpenTypingWindow(home);
+    if (!w)
+        return 2;
+    constexpr int kCommands = 1000;
+    QStringList keys{u"#keys"_qs};
+    for (int i = 0; i < kCommands; ++i)
+        keys << (i % 2 ? u"<UP>"_qs : u"<DOWN>"_qs);
+    if (!writeMacro(home, u"keys.mcr"_qs, keys) || !writeMacro(home, u"wait.mcr"_qs, {u"#w"_qs, u"<WAIT>5"_qs})
+        || !writeMacro(home, u"forever.mcr"_qs, {u"#f"_qs, u"<LOOP>2147483647"_qs, u"<UP>"_qs, u"<LOOPEND>"_qs}))
+        return 2;
+
+    // The interpreter alone: the key handling runs, the power is off so nothing is sent.
+    w->chkPower->setValue(0);
+    w->macros().MacroRun(u"keys.mcr"_qs); // warm-up
+    const Measured keyRun = Measure([&] { w->macros().MacroRun(u"keys.mcr"_qs); });
+    const double perCommandUs = keyRun.wall * 1e6 / kCommands;
+    std::printf("%d key commands, MacroWait 0, power off: %.1f us a command\n", kCommands, perCommandUs);
+
+    const Measured waiting = Measure([&] { w->macros().MacroRun(u"wait.mcr"_qs); });
+    const Measured busy = Measure([] { BusyWait(5.0); });
+    std::printf("<WAIT>5: wall %.3f s, CPU %.4f s (%.2f%% of a core); a busy loop: CPU %.3f s (%.1f%%)\n", waiting.wall,
+                waiting.cpu, waiting.share(), busy.cpu, busy.share());
+
+    // ESC pressed while key frames go out; the run has stopped when its message shows.
+    w->chkPower->setValue(1);
+    std::vector<double> escMs;
+    QElapsedTimer sinceEsc;
+    boxes.onShow = [&](const ShownMessage&) { escMs.push_back(double(sinceEsc.nsecsElapsed()) / 1e6); };
+    for (int run = 0; run < 20; ++run) {
+        QTimer::singleShot(50 + run % 7, w.get(), [&] {
+            sinceEsc.start();
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, u"\x1b"_qs);
+            QApplication::sendEvent(w->txtInput, &press);
+        });
+        w->macros().MacroRun(u"forever.mcr"_qs);
+    }
+    std::sort(escMs.begin(), escMs.end());
+    const bool stopped = escMs.size() == 20;
+    std::printf("ESC to the run stopped, 20 runs: median %.2f ms, worst %.2f ms\n", stopped ? escMs[10] : -1.0,
+                stopped ? escMs.back() : -1.0);
+    w->chkPower->setValue(0);
+
+    const bool ok = perCommandUs < 50 && waiting.wall >= 5.0 && waiting.share() < 1.0 && stopped && escMs.back() < 50;
+    std::printf("target (under 50 us a command, under 1%% of a core, ESC under 50 ms): %s\n", ok ? "met" : "MISSED");
+    return ok ? 0 : 1;
+}
