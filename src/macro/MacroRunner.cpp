@@ -90,13 +90,16 @@ void MacroRunner::MacroEnableControls(bool enable)
             enabledBefore_.emplace_back(control, control->isEnabled());
             control->setEnabled(false);
         }
+        readOnlyBefore_ = w_.txtInput->isReadOnly();
+        w_.txtInput->setReadOnly(true);
         locked_ = true;
     } else if (enable && locked_) {
         for (const auto& [control, wasEnabled] : enabledBefore_)
             control->setEnabled(wasEnabled);
+        // Read-only again when the power was off before the run.
+        w_.txtInput->setReadOnly(readOnlyBefore_);
         locked_ = false;
     }
-    w_.txtInput->setReadOnly(!enable);
     w_.setWindowTitle(enable ? QStringLiteral("ユビサキ!") : QStringLiteral("ユビサキ!(ESCで中止)"));
 }
 

@@ -40,4 +40,5 @@ private:
     bool locked_ = false;
     // What each locked control was before the run, so that the run gives back just that.
     std::vector<std::pair<QWidget*, bool>> enabledBefore_;
+    bool readOnlyBefore_ = false;
 };
