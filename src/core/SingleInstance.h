@@ -1,5 +1,6 @@
 // One copy of the program per program folder: two copies would overwrite each other's
-// settings files at exit. A lock left by a copy that was killed does not count.
+// settings files at exit. A lock left by a copy that was killed does not count; a folder
+// that cannot be written keeps its lock in the temporary folder.
 #pragma once
 
 #include <QLockFile>

@@ -1,0 +1,213 @@
+// The real program, started as a process in a scratch program folder: what its exit leaves of
+// setting.ini and keymap.ini when the disk is full, the folder is read-only, it is killed in the
+// middle, or a second copy starts meanwhile. Each file is always the old one or the new one.
+#include "settings/SettingsFiles.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+bool put(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+// The messages the program showed, from its message log on standard error.
+QStringList messages(const QByteArray& stderrBytes)
+{
+    QStringList out;
+    for (const QByteArray& line : stderrBytes.split('\n'))
+        if (line.count('\t') >= 2)
+            out << QString::fromUtf8(line).section(u'\t', 2);
+    return out;
+}
+
+} // namespace
+
+class TestRealProgram : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void exitThatCannotWrite_data();
+    void exitThatCannotWrite();
+    void killedDuringExit();
+    void secondCopyDuringExit();
+
+private:
+    // Starts the program; `stayMs` after its first paint it closes its window itself.
+    void start(QProcess& process, int stayMs, const std::function<void()>& inChild = {},
+               const QString& messageLog = u"/dev/stderr"_qs);
+    QString path(const char* name) const { return home->filePath(QString::fromLatin1(name)); }
+    void putOldFiles();
+
+    std::unique_ptr<QTemporaryDir> home;
+    QByteArray oldSettings;
+    QByteArray oldKeyMap;
+};
+
+void TestRealProgram::init()
+{
+    home = std::make_unique<QTemporaryDir>();
+    QVERIFY(home->isValid());
+    // The files a first start writes, with one comment more: a rewrite never keeps it.
+    const QString folder = home->path() + u'/';
+    QVERIFY(WriteSettingsFileIn(folder, Settings{}, MainWindowSettings{}).result.ok);
+    QVERIFY(WriteKeyMapFileIn(folder, KeyMap{}).result.ok);
+    oldSettings = "; old\r\n" + contents(path("setting.ini"));
+    oldKeyMap = "; old\r\n" + contents(path("keymap.ini"));
+    putOldFiles();
+}
+
+void TestRealProgram::putOldFiles()
+{
+    QVERIFY(put(path("setting.ini"), oldSettings));
+    QVERIFY(put(path("keymap.ini"), oldKeyMap));
+}
+
+void TestRealProgram::start(QProcess& process, int stayMs, const std::function<void()>& inChild,
+                            const QString& messageLog)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"YUBISAKI_HOME"_qs, home->path());
+    env.insert(u"YUBISAKI_CLOSE_WHEN_SHOWN"_qs, QString::number(stayMs));
+    env.insert(u"YUBISAKI_MESSAGE_LOG"_qs, messageLog);
+    env.insert(u"QT_QPA_PLATFORM"_qs, u"offscreen"_qs);
+    env.insert(u"ASAN_OPTIONS"_qs, u"detect_leaks=0"_qs);
+    process.setProcessEnvironment(env);
+    if (inChild)
+        process.setChildProcessModifier(inChild);
+    process.start(QCoreApplication::applicationDirPath() + u"/yubisaki"_qs, QStringList());
+    QVERIFY(process.waitForStarted(10'000));
+}
+
+void TestRealProgram::exitThatCannotWrite_data()
+{
+    QTest::addColumn<QString>("failure");
+    QTest::newRow("disk full") << u"full"_qs;
+    QTest::newRow("read-only folder") << u"read-only"_qs;
+}
+
+void TestRealProgram::exitThatCannotWrite()
+{
+    QFETCH(QString, failure);
+    const bool root = ::geteuid() == 0;
+    if (failure == u"read-only"_qs)
+        QVERIFY(QFile::setPermissions(home->path(), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther
+                                                        | QFile::ExeOther));
+    // The messages go to a pipe, so that a full disk does not silence them too; for another
+    // user, who may not open this process's pipe, to a file of its own.
+    QTemporaryDir logs;
+    QVERIFY(QFile::setPermissions(logs.path(), QFileDevice::Permissions(0x7777)));
+    const QString log = failure == u"full"_qs ? u"/dev/stderr"_qs : logs.filePath(u"messages"_qs);
+    QProcess program;
+    start(program, 0, [failure, root] {
+        if (failure == u"full"_qs) {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{16, 16};
+            setrlimit(RLIMIT_FSIZE, &limit);
+        } else if (root && (setgid(65534) != 0 || setuid(65534) != 0)) {
+            _exit(97); // root writes anywhere; nobody does not
+        }
+    }, log);
+    QVERIFY(program.waitForFinished(30'000));
+    const QByteArray errors = failure == u"full"_qs ? program.readAllStandardError() : contents(log);
+    QVERIFY(QFile::setPermissions(home->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QCOMPARE(program.exitCode(), 0);
+    QCOMPARE(contents(path("setting.ini")), oldSettings);
+    QCOMPARE(contents(path("keymap.ini")), oldKeyMap);
+    // The user is told of each file, and the program did start: the folder's lock lives elsewhere.
+    const QStringList shown = messages(errors);
+    QCOMPARE(shown.filter(u"を保存できませんでした"_qs).size(), 2);
+    QVERIFY(shown.filter(u"すでに起動"_qs).isEmpty());
+}
+
+void TestRealProgram::killedDuringExit()
+{
+    // What a clean exit writes.
+    QProcess clean;
+    start(clean, 0);
+    QVERIFY(clean.waitForFinished(30'000));
+    QCOMPARE(clean.exitCode(), 0);
+    const QByteArray newSettings = contents(path("setting.ini"));
+    const QByteArray newKeyMap = contents(path("keymap.ini"));
+    QVERIFY(newSettings != oldSettings && newKeyMap != oldKeyMap);
+
+    QRandomGenerator rng(50);
+    int killedMidway = 0;
+    for (int round = 0; round < 50; ++round) {
+        putOldFiles();
+        QProcess program;
+        // Killed from a moment before the exit begins until a moment after it ended.
+        const int delayMs = int(rng.bounded(5)) - 1;
+        connect(&program, &QProcess::readyReadStandardOutput, &program, [&] {
+            if (!program.readAllStandardOutput().contains("closing"))
+                return;
+            if (delayMs < 0)
+                ::kill(pid_t(program.processId()), SIGKILL);
+            else
+                QTimer::singleShot(delayMs, &program, [&] { ::kill(pid_t(program.processId()), SIGKILL); });
+        });
+        start(program, 0);
+        QVERIFY(program.waitForFinished(30'000));
+        const QByteArray settings = contents(path("setting.ini"));
+        const QByteArray keyMap = contents(path("keymap.ini"));
+        QVERIFY2(settings == oldSettings || settings == newSettings, qPrintable(QString::number(round)));
+        QVERIFY2(keyMap == oldKeyMap || keyMap == newKeyMap, qPrintable(QString::number(round)));
+        if (program.exitStatus() == QProcess::CrashExit && (settings != newSettings || keyMap != newKeyMap))
+            ++killedMidway;
+    }
+    qInfo("%d of 50 kills landed before the files were both replaced", killedMidway);
+}
+
+void TestRealProgram::secondCopyDuringExit()
+{
+    QProcess first;
+    start(first, 600);
+    QVERIFY(first.waitForReadyRead(30'000));
+    // Second copies, one after another, until the first has ended.
+    int refused = 0;
+    while (first.state() == QProcess::Running) {
+        QProcess second;
+        start(second, 0);
+        QVERIFY(second.waitForFinished(30'000));
+        const QStringList shown = messages(second.readAllStandardError());
+        if (shown.isEmpty()) {
+            // It started after the first had gone: a copy of its own.
+            QVERIFY(first.waitForFinished(5000));
+            break;
+        }
+        QCOMPARE(shown, QStringList{u"すでに起動していますよ！"_qs});
+        ++refused;
+    }
+    first.waitForFinished(30'000);
+    QCOMPARE(first.state(), QProcess::NotRunning);
+    QCOMPARE(first.exitCode(), 0);
+    QVERIFY(refused > 0);
+    // Only the first copy wrote: its own files, whole.
+    for (const char* name : {"setting.ini", "keymap.ini"}) {
+        const QByteArray bytes = contents(path(name));
+        QVERIFY2(!bytes.contains("; old") && bytes.endsWith("\r\n"), name);
+    }
+    QCOMPARE(contents(path("keymap.ini")), oldKeyMap.mid(int(qstrlen("; old\r\n"))));
+}
+
+QTEST_GUILESS_MAIN(TestRealProgram)
+#include "tst_realprogram.moc"
