@@ -48,7 +48,10 @@ QString HelpTopicForContext(int context)
 QString HelpViewer::HelpFileName()
 {
     const QString name = QStringLiteral("yubisaki.chm");
-    const QStringList folders{ProgramFolder(), QCoreApplication::applicationDirPath() + u'/',
+    // The installed data folder also relative to the executable, so an install under any
+    // prefix finds its own help.
+    const QString beside = QCoreApplication::applicationDirPath() + u'/';
+    const QStringList folders{ProgramFolder(), beside, beside + QStringLiteral("../share/yubisaki/"),
                               QStringLiteral(YUBISAKI_DATA_DIR "/")};
     for (const QString& folder : folders) {
         if (QFileInfo(folder + name).isFile())
