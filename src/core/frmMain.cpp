@@ -91,6 +91,7 @@ frmMain::frmMain(const CommandLine& commandLine, QWidget* parent)
     keyboard_->ShowImeIndicator = [this] { modes_->ShowImeIndicator(); };
     keyboard_->Beep = [] { Beep(); };
     runner_ = new MacroRunner(*this);
+    fraSendQueue = new SendQueueIndicator(*txtInput, port_, *txtInputBuffer);
     keyboard_->MacroAbort = [this] { runner_->MacroAbort = true; };
     connect(cmdMacroStart, &QPushButton::clicked, runner_, &MacroRunner::cmdMacroStart_Click);
     for (int i = 0; i < int(mnuMACRO.size()); ++i)

@@ -5,6 +5,7 @@
 
 #include "core/CommandLine.h"
 #include "core/LogBox.h"
+#include "core/SendQueueIndicator.h"
 #include "core/ToggleButton.h"
 #include "link/AntennaPicture.h"
 #include "link/SerialLink.h"
@@ -84,6 +85,8 @@ public:
     QPushButton* cmdHelp = nullptr;
     QPushButton* cmdAbout = nullptr;
     QPushButton* cmdExit = nullptr;
+    // What is still on its way to the handset, beside the typed text.
+    SendQueueIndicator* fraSendQueue = nullptr;
     QMenu* mnuMENU = nullptr;
     std::array<QAction*, 8> mnuCOMMAND{};
     std::array<QAction*, 10> mnuMACRO{};

@@ -14,7 +14,7 @@ SerialLink::SerialLink(SerialPortService& port, const Settings& settings) : port
 
 void SerialLink::SendKeyCode(const QByteArray& code)
 {
-    PortError error = port_.write(kFrameHeader);
+    PortError error = port_.write(kFrameHeader, false);
     if (!error.failed())
         error = port_.write(code);
     if (error.failed() && !writeErrorReported_) {

@@ -43,3 +43,12 @@ std::optional<PortSettings> ParsePortSettings(QStringView text)
         return std::nullopt;
     return s;
 }
+
+qint64 ByteNanoseconds(const PortSettings& settings)
+{
+    const double stop = settings.stopBits == PortSettings::StopBits::One          ? 1.0
+                        : settings.stopBits == PortSettings::StopBits::OneAndHalf ? 1.5
+                                                                                  : 2.0;
+    const double bits = 1.0 + settings.dataBits + (settings.parity == PortSettings::Parity::None ? 0.0 : 1.0) + stop;
+    return settings.baudRate > 0 ? qint64(bits * 1e9 / settings.baudRate) : 0;
+}

@@ -16,6 +16,10 @@ struct PortSettings {
     friend bool operator==(const PortSettings&, const PortSettings&) = default;
 };
 
+// How long one byte takes on the line: a start bit, the data bits, a parity bit unless None,
+// the stop bits.
+qint64 ByteNanoseconds(const PortSettings& settings);
+
 // The text the link always uses.
 inline QString LinkSettingsText() { return QStringLiteral("600,e,8,1"); }
 

@@ -7,7 +7,9 @@
 #include <QMetaObject>
 
 #include <cerrno>
+#include <cmath>
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -68,6 +70,10 @@ SerialPortService::SerialPortService(QObject* parent) : QObject(parent)
     settings_ = *ParsePortSettings(settingsText_);
     connect(&port_, &QSerialPort::readyRead, this, &SerialPortService::onReadyRead);
     connect(&port_, &QSerialPort::errorOccurred, this, &SerialPortService::onError);
+    connect(&port_, &QSerialPort::bytesWritten, this, &SerialPortService::handed);
+    clock_.start();
+    outputPoll_.setInterval(100);
+    connect(&outputPoll_, &QTimer::timeout, this, &SerialPortService::pollOutput);
 }
 
 SerialPortService::~SerialPortService()
@@ -117,6 +123,7 @@ PortError SerialPortService::applySettings()
         return error;
     }
     applied_ = settings_;
+    ledger_.setByteNs(ByteNanoseconds(applied_));
     return {};
 }
 
@@ -170,6 +177,7 @@ PortError SerialPortService::open()
         return error;
     }
     applied_ = settings_;
+    ledger_.setByteNs(ByteNanoseconds(applied_));
     open_ = true;
     hungUp_ = false;
     received_.clear();
@@ -187,6 +195,8 @@ void SerialPortService::close()
                 break;
         port_.close();
     }
+    ledger_.reset();
+    pollOutput();
     port_.clearError();
     open_ = false;
     hungUp_ = false;
@@ -194,7 +204,7 @@ void SerialPortService::close()
     received_.clear();
 }
 
-PortError SerialPortService::write(const QByteArray& block)
+PortError SerialPortService::write(const QByteArray& block, bool endsMessage)
 {
     if (!open_)
         return makeError(PortErrorNumber::NotOpen, QStringLiteral("ポートが開いていません。"));
@@ -204,15 +214,20 @@ PortError SerialPortService::write(const QByteArray& block)
     // Not through QSerialPort::flush(): into a full device buffer it fails with EAGAIN,
     // reports a write error and stops writing its queue. What the device cannot take
     // now waits in Qt's buffer, which drains as the device gets room.
+    ledger_.written(block.size(), endsMessage);
     qint64 sent = 0;
     if (port_.bytesToWrite() == 0) {
         const ssize_t n = ::write(int(port_.handle()), block.constData(), size_t(block.size()));
         if (n > 0)
             sent = n;
     }
+    handed(sent);
     const qint64 rest = block.size() - sent;
     if (rest > 0 && port_.write(block.constData() + sent, rest) != rest)
         return makeError(PortErrorNumber::DeviceError, port_.errorString());
+    if (!outputPoll_.isActive())
+        outputPoll_.start();
+    pollOutput();
     Q_EMIT written(block);
     return {};
 }
@@ -261,6 +276,8 @@ void SerialPortService::onError(QSerialPort::SerialPortError error)
         received_.append(port_.readAll());
         port_.close();
     }
+    ledger_.reset();
+    pollOutput();
     port_.clearError();
     hungUp_ = true;
     hangUpEventDue_ = true;
@@ -298,4 +315,54 @@ void SerialPortService::deliverReceiveEvent()
         scheduleReceiveEvent();
     else if (open_ && hangUpEventDue_ && received_.isEmpty())
         scheduleReceiveEvent();
+}
+
+void SerialPortService::handed(qint64 bytes) { ledger_.handed(bytes, clock_.nsecsElapsed()); }
+
+qint64 SerialPortService::deviceReport() const
+{
+    int queued = 0;
+    if (!port_.isOpen() || ::ioctl(int(port_.handle()), TIOCOUTQ, &queued) != 0)
+        return 0;
+    return queued;
+}
+
+SerialPortService::Queue SerialPortService::outputQueue() const
+{
+    Queue queue;
+    if (!port_.isOpen())
+        return queue;
+    queue.bytes = port_.bytesToWrite() + ledger_.inDevice(clock_.nsecsElapsed(), deviceReport());
+    queue.frames = (queue.bytes + 7) / 8;
+    queue.seconds = double(queue.bytes) * double(ledger_.byteNs()) / 1e9;
+    return queue;
+}
+
+void SerialPortService::pollOutput()
+{
+    const Queue queue = outputQueue();
+    if (queue.bytes == 0) {
+        outputPoll_.stop();
+        ledger_.reset();
+    } else {
+        ledger_.prune(clock_.nsecsElapsed(), deviceReport());
+    }
+    if (queue.bytes != lastReported_) {
+        lastReported_ = queue.bytes;
+        Q_EMIT outputQueueChanged(queue);
+    }
+}
+
+qint64 SerialPortService::discardOutput()
+{
+    if (!port_.isOpen())
+        return 0;
+    const qint64 reported = deviceReport();
+    // What the device has already taken from its buffer (a UART's FIFO, the far end of a
+    // pseudo-terminal) still goes out; the handset's decoder finds the next frame's start.
+    port_.clear(QSerialPort::Output);
+    ::tcflush(int(port_.handle()), TCOFLUSH);
+    const qint64 dropped = ledger_.discard(clock_.nsecsElapsed(), reported);
+    pollOutput();
+    return dropped;
 }

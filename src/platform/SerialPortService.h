@@ -2,12 +2,15 @@
 // a receive threshold that raises receiveEvent, and the program's error numbers.
 #pragma once
 
+#include "OutputLedger.h"
 #include "PortSettings.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QSerialPort>
 #include <QString>
+#include <QTimer>
 
 struct PortError {
     int number = 0; // 0: no error
@@ -51,7 +54,8 @@ public:
     // The other end went away while the port was open.
     bool hungUp() const { return hungUp_; }
 
-    PortError write(const QByteArray& block);
+    // `endsMessage` false for a block that the next one completes (a key frame's header).
+    PortError write(const QByteArray& block, bool endsMessage = true);
     PortError readByte(quint8& byte);
     int pendingCount() const { return int(received_.size()); }
     void discard();
@@ -60,6 +64,17 @@ public:
     void setReceiveThreshold(int threshold);
     int receiveThreshold() const { return threshold_; }
 
+    // What is still to be sent: the bytes the port holds and those the device has not sent.
+    struct Queue {
+        qint64 bytes = 0;
+        qint64 frames = 0;    // key frames of 8 bytes
+        double seconds = 0;   // at the port's settings
+    };
+    Queue outputQueue() const;
+    // Drops what has not left for the line; the frame on the wire is finished. Returns the
+    // frames dropped.
+    qint64 discardOutput();
+
 Q_SIGNALS:
     // A byte is pending while the threshold is 1, or the other end went away (no byte pending).
     void receiveEvent();
@@ -67,6 +82,8 @@ Q_SIGNALS:
     void activity();
     // Each block handed to the device, as one write.
     void written(const QByteArray& block);
+    // While something is queued, and once more when the queue is empty.
+    void outputQueueChanged(const SerialPortService::Queue& queue);
 
 private:
     static constexpr int kCloseDrainMs = 2000;
@@ -76,6 +93,9 @@ private:
     void deliverReceiveEvent();
     PortError applySettings();
     PortError errorFromPort(QSerialPort::SerialPortError error, const QString& path) const;
+    qint64 deviceReport() const;
+    void handed(qint64 bytes);
+    void pollOutput();
 
     QSerialPort port_;
     int portNumber_ = 1;
@@ -91,4 +111,9 @@ private:
     bool eventScheduled_ = false;
     bool inEvent_ = false;
     bool hangUpEventDue_ = false;
+    OutputLedger ledger_;
+    QElapsedTimer clock_;
+    // Runs only while something is queued.
+    QTimer outputPoll_;
+    qint64 lastReported_ = -1;
 };

@@ -1,15 +1,17 @@
 #include "Handset.h"
 
-#include <QDir>
 #include "platform/SleepingWait.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSocketNotifier>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <pty.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -40,6 +42,10 @@ bool Handset::start(QString* error)
     }
     fcntl(master_, F_SETFL, fcntl(master_, F_GETFL) | O_NONBLOCK);
     fcntl(master_, F_SETFD, FD_CLOEXEC);
+    // Packet mode tells this end when the program flushes its output (tcflush), so that the
+    // bytes a real device would still hold in its buffer are dropped here too.
+    int packetMode = 1;
+    ::ioctl(master_, TIOCPKT, &packetMode);
     fcntl(slave_, F_SETFD, FD_CLOEXEC);
     slavePath_ = QString::fromLocal8Bit(name);
     notifier_ = new QSocketNotifier(master_, QSocketNotifier::Read, this);
@@ -109,16 +115,35 @@ void Handset::readMaster()
     }
     char buffer[4096];
     for (;;) {
-        const ssize_t n = ::read(master_, buffer, sizeof buffer);
-        if (n > 0) {
+        const ssize_t n = readPacket(buffer, sizeof buffer);
+        if (n > 0)
             takeBytes(QByteArray(buffer, n));
-            continue;
-        }
         // EIO comes while no slave is open on some kernels; keep the slave fd open to avoid it.
-        if (n < 0 && errno == EINTR)
-            continue;
-        break;
+        else if (n < 0 && errno != EINTR)
+            break;
     }
+}
+
+ssize_t Handset::readPacket(char* data, std::size_t max)
+{
+    char packet[4097];
+    const ssize_t n = ::read(master_, packet, std::min(max, sizeof packet - 1) + 1);
+    if (n <= 0) {
+        if (n == 0)
+            errno = EAGAIN;
+        return -1;
+    }
+    if (packet[0] == TIOCPKT_DATA) {
+        std::memcpy(data, packet + 1, std::size_t(n - 1));
+        return n - 1;
+    }
+    if (packet[0] & TIOCPKT_FLUSHWRITE) {
+        // Whatever the line had not carried yet is gone.
+        char scratch[4097];
+        while (::read(master_, scratch, sizeof scratch) > 0) {
+        }
+    }
+    return 0;
 }
 
 void Handset::takePaced()
@@ -127,11 +152,13 @@ void Handset::takePaced()
     // never slows the line down.
     char buffer[4096];
     const qint64 due = (clock_.nsecsElapsed() - pacedStart_) / kPacedByteNs + 1 - pacedTaken_;
-    const ssize_t n = due > 0 ? ::read(master_, buffer, size_t(std::min<qint64>(due, qint64(sizeof buffer)))) : 0;
+    if (due <= 0)
+        return;
+    const ssize_t n = readPacket(buffer, std::size_t(std::min<qint64>(due, qint64(sizeof buffer))));
     if (n > 0) {
         pacedTaken_ += n;
         takeBytes(QByteArray(buffer, n));
-    } else if (due > 0 && !(n < 0 && errno == EINTR)) {
+    } else if (n < 0 && errno != EINTR) {
         // Nothing waits: the line is idle until the next byte.
         pacer_.stop();
         notifier_->setEnabled(true);

@@ -14,6 +14,8 @@
 #include <QObject>
 #include <QTimer>
 
+#include <sys/types.h>
+
 class QSocketNotifier;
 
 namespace phonesim {
@@ -62,6 +64,8 @@ private:
     void readMaster();
     void takeBytes(const QByteArray& bytes);
     void takePaced();
+    // One read in packet mode: the data bytes, 0 for a status (a flush is acted on), -1 for none.
+    ssize_t readPacket(char* data, std::size_t max);
     bool waitFor(int timeoutMs, const std::function<bool()>& done);
 
     int master_ = -1;
