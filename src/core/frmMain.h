@@ -15,6 +15,7 @@
 #include "textentry/KeyboardInput.h"
 #include "textentry/TypeCharacter.h"
 
+#include <QPointer>
 #include <QWidget>
 #include <array>
 #include <memory>
@@ -26,6 +27,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
+class frmKeyHelp;
 
 class frmMain : public QWidget, private TypingSinks {
     Q_OBJECT
@@ -41,6 +43,9 @@ public:
     void cmdClear_Click();
     void cmdHelp_Click();
     void cmdAbout_Click();
+    // Switches the link off first, so that the port and cable chosen apply at the next power-on.
+    void cmdOption_Click();
+    void cmdKeyHelp_Click();
     void cmdExit_Click();
     void mnuCOMMAND_Click(int index);
     // Fills the menu's macro entries and pops it up, only in the compact display.
@@ -89,6 +94,8 @@ public:
     KeyMap& keyMap() { return keyMap_; }
     const CommandLine& commandLine() const { return commandLine_; }
     HelpViewer& helpViewer() { return help_; }
+    // The key help window while it is open.
+    frmKeyHelp* keyHelpWindow() const;
     QStringList& macroFiles() { return macroFiles_; }
     // True once the exit sequence ran; the window is then only waiting to be destroyed.
     bool exited() const { return exited_; }
@@ -123,6 +130,7 @@ private:
     InputModeControls* modes_ = nullptr;
     KeyboardInput* keyboard_ = nullptr;
     HelpViewer help_;
+    QPointer<frmKeyHelp> keyHelp_;
     QPixmap picUp_;
     QPixmap picDown_;
     std::int16_t IgnorePowerClick = 0;
