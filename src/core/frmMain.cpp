@@ -305,9 +305,15 @@ void frmMain::cmdOption_Click()
 {
     chkPower->setValue(0);
     chkGetStatus->setValue(0);
-    frmOption options(settings_, keyMap_, commandLine_.diagnostics,
-                      {this, [this] { applyImeOption(); }, [this] { ApplyToolTips(); }, &help_}, this);
-    options.exec();
+    newOptionDialog()->exec();
+}
+
+std::unique_ptr<frmOption> frmMain::newOptionDialog()
+{
+    return std::make_unique<frmOption>(settings_, keyMap_, commandLine_.diagnostics,
+                                       OptionDialogTargets{this, [this] { applyImeOption(); },
+                                                           [this] { ApplyToolTips(); }, &help_},
+                                       this);
 }
 
 void frmMain::cmdKeyHelp_Click()

@@ -28,6 +28,7 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class frmKeyHelp;
+class frmOption;
 
 class frmMain : public QWidget, private TypingSinks {
     Q_OBJECT
@@ -45,6 +46,8 @@ public:
     void cmdAbout_Click();
     // Switches the link off first, so that the port and cable chosen apply at the next power-on.
     void cmdOption_Click();
+    // The options dialog over this window's records, as cmdOption_Click runs it.
+    std::unique_ptr<frmOption> newOptionDialog();
     void cmdKeyHelp_Click();
     void cmdExit_Click();
     void mnuCOMMAND_Click(int index);
