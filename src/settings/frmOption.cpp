@@ -10,7 +10,6 @@
 #include "platform/SerialPortService.h"
 
 #include <QCheckBox>
-#include <algorithm>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -20,6 +19,8 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 

@@ -108,7 +108,9 @@ void TestOptions::openingSwitchesTheLinkOff()
         portOpenWhileShown = w.mscCOM().isOpen();
         modal = options->isModal();
         title = options->windowTitle();
-        options->cmdCancel->click();
+        // The main window's flags change under the running dialog.
+        options->chkMostFront->setChecked(true);
+        options->cmdOK->click();
     });
     poll.start(10);
     QTest::mouseClick(w.cmdOption, Qt::LeftButton);
@@ -120,6 +122,9 @@ void TestOptions::openingSwitchesTheLinkOff()
     QCOMPARE(w.chkPower->text(), u"ON(&P)"_qs);
     QCOMPARE(w.chkGetStatus->value(), 0);
     QVERIFY(boxes->shown.isEmpty());
+    QCOMPARE(int(w.settings().MostFront), 1);
+    QVERIFY(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    QVERIFY(w.isVisible());
 }
 
 void TestOptions::loadFillsTheControls()
