@@ -2,9 +2,11 @@
 
 #include "core/ProgramInfo.h"
 #include "helpwindows/frmAbout.h"
+#include "helpwindows/frmKeyHelp.h"
 #include "platform/DesktopServices.h"
 #include "platform/InputMethod.h"
 #include "settings/LoadSettings.h"
+#include "settings/frmOption.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -102,10 +104,13 @@ frmMain::frmMain(const CommandLine& commandLine, QWidget* parent)
     connect(cmdClear, &QPushButton::clicked, this, &frmMain::cmdClear_Click);
     connect(cmdHelp, &QPushButton::clicked, this, &frmMain::cmdHelp_Click);
     connect(cmdAbout, &QPushButton::clicked, this, &frmMain::cmdAbout_Click);
+    connect(cmdOption, &QPushButton::clicked, this, &frmMain::cmdOption_Click);
+    connect(cmdKeyHelp, &QPushButton::clicked, this, &frmMain::cmdKeyHelp_Click);
     connect(cmdExit, &QPushButton::clicked, this, &frmMain::cmdExit_Click);
 }
 
-frmMain::~frmMain() = default;
+// The key help window has no parent, so that it never stays above other programs with this one.
+frmMain::~frmMain() { delete keyHelp_; }
 
 void frmMain::createControls()
 {
@@ -143,8 +148,7 @@ void frmMain::createControls()
     cmdExit = place(new QPushButton(QStringLiteral("終了(&X)"), this), "cmdExit", 384, 264, 80, 28);
 
     // Their handlers arrive with the windows and queries they open.
-    for (QWidget* waiting : std::initializer_list<QWidget*>{cmdGetNumber, chkGetStatus, cmdMacroSetting,
-                                                            cmdOption, cmdKeyHelp})
+    for (QWidget* waiting : std::initializer_list<QWidget*>{cmdGetNumber, chkGetStatus, cmdMacroSetting})
         waiting->setEnabled(false);
 }
 
@@ -307,6 +311,32 @@ void frmMain::cmdAbout_Click()
     about.exec();
 }
 
+void frmMain::cmdOption_Click()
+{
+    chkPower->setValue(0);
+    chkGetStatus->setValue(0);
+    newOptionDialog()->exec();
+}
+
+std::unique_ptr<frmOption> frmMain::newOptionDialog()
+{
+    return std::make_unique<frmOption>(settings_, keyMap_, commandLine_.diagnostics,
+                                       OptionDialogTargets{this, [this] { applyImeOption(); },
+                                                           [this] { ApplyToolTips(); }, &help_},
+                                       this);
+}
+
+void frmMain::cmdKeyHelp_Click()
+{
+    if (!keyHelp_)
+        keyHelp_ = new frmKeyHelp(settings_, keyMap_, this);
+    keyHelp_->show();
+    keyHelp_->raise();
+    keyHelp_->activateWindow();
+}
+
+frmKeyHelp* frmMain::keyHelpWindow() const { return keyHelp_; }
+
 void frmMain::mnuCOMMAND_Click(int index)
 {
     switch (index) {
@@ -364,10 +394,14 @@ void frmMain::cmdExit_Click()
     window.Xpos = PixelsToTwips(x(), logicalDpiX());
     window.Ypos = PixelsToTwips(y(), logicalDpiY());
     window.MacroFiles = macroFiles_;
+    // The model chosen in a key help window still open is kept as if the window had closed.
+    if (keyHelp_)
+        keyHelp_->StorePdcType();
     WriteSettingsFile(settings_, window);
     WriteKeyMapFile(keyMap_);
     SetImeConversion(txtInput, 25, 8);
     help_.shutDown();
+    delete keyHelp_;
     close();
     Q_EMIT ended();
 }

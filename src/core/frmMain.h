@@ -17,6 +17,7 @@
 #include "textentry/KeyboardInput.h"
 #include "textentry/TypeCharacter.h"
 
+#include <QPointer>
 #include <QWidget>
 #include <array>
 #include <memory>
@@ -28,6 +29,8 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
+class frmKeyHelp;
+class frmOption;
 
 class frmMain : public QWidget, private TypingSinks {
     Q_OBJECT
@@ -43,6 +46,11 @@ public:
     void cmdClear_Click();
     void cmdHelp_Click();
     void cmdAbout_Click();
+    // Switches the link off first, so that the port and cable chosen apply at the next power-on.
+    void cmdOption_Click();
+    // The options dialog over this window's records, as cmdOption_Click runs it.
+    std::unique_ptr<frmOption> newOptionDialog();
+    void cmdKeyHelp_Click();
     void cmdExit_Click();
     void mnuCOMMAND_Click(int index);
     // Fills the menu's macro entries and pops it up, only in the compact display.
@@ -97,6 +105,8 @@ public:
     KeyMap& keyMap() { return keyMap_; }
     const CommandLine& commandLine() const { return commandLine_; }
     HelpViewer& helpViewer() { return help_; }
+    // The key help window while it is open.
+    frmKeyHelp* keyHelpWindow() const;
     QStringList& macroFiles() { return macroFiles_; }
     // True once the exit sequence ran; the window is then only waiting to be destroyed.
     bool exited() const { return exited_; }
@@ -133,6 +143,7 @@ private:
     MacroRunner* runner_ = nullptr;
     bool closeRequested_ = false;
     HelpViewer help_;
+    QPointer<frmKeyHelp> keyHelp_;
     QPixmap picUp_;
     QPixmap picDown_;
     std::int16_t IgnorePowerClick = 0;

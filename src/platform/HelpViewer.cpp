@@ -78,6 +78,9 @@ bool HelpViewer::show(QWidget* owner, const QString& topic)
         return false;
     if (!browser_)
         browser_ = new HelpBrowser(archive_, owner);
+    else if (browser_->parentWidget() != owner)
+        // Under a modal dialog, a help window owned by another window could not be used.
+        browser_->setParent(owner, browser_->windowFlags());
     browser_->setSource(QUrl(topic), QTextDocument::HtmlResource);
     browser_->show();
     browser_->raise();
