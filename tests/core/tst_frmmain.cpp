@@ -62,6 +62,23 @@ int holdPort(const char* path)
     return 0;
 }
 
+// Switches the power on as a user without the right to the device, and says what was shown.
+int powerWithoutPermission(const char* home, const char* device)
+{
+    if (::geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+        return 97;
+    qputenv("YUBISAKI_HOME", home);
+    qputenv("YUBISAKI_COM1", device);
+    ScriptedMessageBoxes boxes;
+    frmMain w(ParseCommandLine({}));
+    w.Form_Load();
+    w.chkPower->setValue(1);
+    for (const ShownMessage& shown : std::as_const(boxes.shown))
+        std::printf("shown %s\n", qPrintable(QString(shown.text).replace(u"\r\n"_qs, u"|"_qs)));
+    std::printf("power %d open %d\n", w.chkPower->value(), int(w.mscCOM().isOpen()));
+    return 0;
+}
+
 // A helper copy of this test program that holds something until its input closes.
 bool startHolder(QProcess& process, const QString& what, const QString& argument)
 {
@@ -87,6 +104,7 @@ private Q_SLOTS:
     void powerSwitch();
     void failedOpeningUnticks_data();
     void failedOpeningUnticks();
+    void deviceWithoutPermission();
     void typedTextReachesTheHandset();
     void compactDisplay();
     void rightClickMenu_data();
@@ -290,6 +308,23 @@ void TestFrmMain::failedOpeningUnticks()
     QCOMPARE(boxes->shown.size(), 2);
 }
 
+void TestFrmMain::deviceWithoutPermission()
+{
+    QTemporaryDir other;
+    QVERIFY(QFile::setPermissions(other.path(), QFileDevice::Permissions(0x7777)));
+    const QString device = handset->portPath();
+    QVERIFY(QFile::setPermissions(device, ::geteuid() == 0 ? QFile::ReadOwner | QFile::WriteOwner : QFileDevice::Permissions()));
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(), {u"--power-without-permission"_qs, other.path(), device});
+    QVERIFY(child.waitForFinished(30'000));
+    QVERIFY(QFile::setPermissions(device, QFile::ReadOwner | QFile::WriteOwner));
+    const QString out = QString::fromLocal8Bit(child.readAllStandardOutput());
+    QCOMPARE(child.exitCode(), 0);
+    // The user learns what to do about it, and the switch is off again.
+    QVERIFY2(out.contains(u"権限がありません"_qs) && out.contains(u"dialout"_qs), qPrintable(out));
+    QVERIFY2(out.contains(u"power 0 open 0"_qs), qPrintable(out));
+}
+
 void TestFrmMain::typedTextReachesTheHandset()
 {
     Settings unconverted;
@@ -465,6 +500,11 @@ int main(int argc, char** argv)
 {
     if (argc == 3 && qstrcmp(argv[1], "--hold-lock") == 0)
         return holdLock(argv[2]);
+    if (argc == 4 && qstrcmp(argv[1], "--power-without-permission") == 0) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QApplication app(argc, argv);
+        return powerWithoutPermission(argv[2], argv[3]);
+    }
     if (argc == 3 && qstrcmp(argv[1], "--hold-port") == 0) {
         QCoreApplication app(argc, argv);
         return holdPort(argv[2]);
