@@ -48,6 +48,7 @@ private Q_SLOTS:
     void escStopsARun_data();
     void escStopsARun();
     void commandLineRun();
+    void commandLineRunWithoutAPort();
     void refusedNames_data();
     void refusedNames();
     void listedMacrosRunTheRightFile();
@@ -232,6 +233,20 @@ void TestMacroRun::commandLineRun()
     QCOMPARE(w.chkPower->value(), 0);
     QVERIFY(w.isVisible());
     QVERIFY(boxes->shown.isEmpty());
+}
+
+void TestMacroRun::commandLineRunWithoutAPort()
+{
+    // The port's message is shown, the run walks with nothing sent, the window stays.
+    writeMacro(u"test.mcr"_qs, {u"#test"_qs, u"<UP>"_qs, u"<DIALOG>done"_qs});
+    qputenv("YUBISAKI_COM1", "/dev/yubisaki-missing");
+    frmMain& w = start({}, {}, {u"/m"_qs, u"test"_qs});
+    QVERIFY(QTest::qWaitFor([&] { return boxes->shown.size() >= 2; }, 5000));
+    QCOMPARE(boxes->shown[0].text, SerialLink::InvalidPortText());
+    QCOMPARE(boxes->shown[1].text, u"done"_qs);
+    QCOMPARE(w.chkPower->value(), 0);
+    QVERIFY(handset->events().isEmpty());
+    QVERIFY(w.isVisible());
 }
 
 void TestMacroRun::refusedNames_data()
