@@ -2,6 +2,7 @@
 
 #include "core/ProgramInfo.h"
 #include "helpwindows/frmAbout.h"
+#include "macro/frmMacro.h"
 #include "platform/DesktopServices.h"
 #include "platform/InputMethod.h"
 #include "settings/LoadSettings.h"
@@ -101,6 +102,10 @@ frmMain::frmMain(const CommandLine& commandLine, QWidget* parent)
     connect(cmdClear, &QPushButton::clicked, this, &frmMain::cmdClear_Click);
     connect(cmdHelp, &QPushButton::clicked, this, &frmMain::cmdHelp_Click);
     connect(cmdAbout, &QPushButton::clicked, this, &frmMain::cmdAbout_Click);
+    connect(cmdMacroSetting, &QPushButton::clicked, this, [this] {
+        frmMacro editor(*this);
+        editor.exec();
+    });
     connect(cmdExit, &QPushButton::clicked, this, &frmMain::cmdExit_Click);
 }
 
@@ -142,8 +147,7 @@ void frmMain::createControls()
     cmdExit = place(new QPushButton(QStringLiteral("終了(&X)"), this), "cmdExit", 384, 264, 80, 28);
 
     // Their handlers arrive with the windows and queries they open.
-    for (QWidget* waiting : std::initializer_list<QWidget*>{cmdGetNumber, chkGetStatus, cmdMacroSetting,
-                                                            cmdOption, cmdKeyHelp})
+    for (QWidget* waiting : std::initializer_list<QWidget*>{cmdGetNumber, chkGetStatus, cmdOption, cmdKeyHelp})
         waiting->setEnabled(false);
 }
 
