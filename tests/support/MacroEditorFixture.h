@@ -31,6 +31,14 @@ struct MacroEditorFixture : MacroWindowFixture {
         return out;
     }
 
+    // An item view takes a double click as a second press on the item it was pressed on.
+    static void doubleClickRow(QListWidget* list, int row)
+    {
+        const QPoint at = list->visualItemRect(list->item(row)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    }
+
     // Runs `act` on the modal dialog of type D once its exec() has shown it; `reached` says
     // whether it was.
     template <typename D>
