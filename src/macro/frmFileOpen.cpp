@@ -44,7 +44,7 @@ void frmFileOpen::refresh()
     filMacroFile->clear();
     // A folder that does not exist yet lists nothing.
     filMacroFile->addItems(QDir(MacroFolder(ProgramFolder()))
-                               .entryList({QStringLiteral("*.mcr")}, QDir::Files | QDir::Hidden, QDir::Name));
+                               .entryList({QStringLiteral("*.mcr")}, QDir::Files, QDir::Name));
 }
 
 QString frmFileOpen::selectedFile() const

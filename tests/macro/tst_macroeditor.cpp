@@ -39,6 +39,7 @@ private Q_SLOTS:
     void aRemovedEntryOutsideTheFolderIsNeverDeleted();
     void builtSavedReloadedAndPlayed();
     void theMainWindowOpensTheEditor();
+    void helpOpensAtTheEditorsTopic();
 
 private:
     // Types into the command dialog that the next click opens, and presses its OK.
@@ -67,6 +68,7 @@ void TestMacroEditor::selectingAMacro()
     QCOMPARE(e.ShownMacroIndex, 0);
     QCOMPARE(e.txtMacroName->text(), u"Alpha, with a comma"_qs);
     QCOMPARE(entries(e.lstMacro), (QStringList{u"<UP>"_qs, u"  #<TEXT>keep Case"_qs}));
+    QVERIFY(!e.cmdCosmetic->isVisible());
 
     // Reselecting the loaded entry asks nothing and reloads nothing.
     e.cmdAddCrlf->click();
@@ -415,6 +417,14 @@ void TestMacroEditor::theMainWindowOpensTheEditor()
         reached);
     window->mnuCOMMAND[0]->trigger();
     QVERIFY(reached);
+}
+
+void TestMacroEditor::helpOpensAtTheEditorsTopic()
+{
+    frmMacro& e = openEditor({});
+    e.cmdHelp->click();
+    QCOMPARE(window->helpViewer().currentTopic(), u"macroeditor.html"_qs);
+    QVERIFY(e.isVisible());
 }
 
 QTEST_MAIN(TestMacroEditor)
