@@ -7,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -34,6 +35,7 @@ private Q_SLOTS:
     void deletingAMacro();
     void savingAsAddsAnEntry();
     void savingNeverReplacesAnotherListedFile();
+    void aFailedSaveOnCloseKeepsTheEditorOpen_data();
     void aFailedSaveOnCloseKeepsTheEditorOpen();
     void movingAMacroKeepsItsEdits();
     void aRemovedEntryOutsideTheFolderIsNeverDeleted();
@@ -297,19 +299,34 @@ void TestMacroEditor::savingNeverReplacesAnotherListedFile()
     QCOMPARE(e.ShownMacroIndex, 2);
 }
 
+void TestMacroEditor::aFailedSaveOnCloseKeepsTheEditorOpen_data()
+{
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("a refused name") << u"bad?name"_qs << u"ファイル名に無効な文字が含まれています。"_qs;
+    QTest::newRow("a file that cannot be written") << u"taken.mcr"_qs << u"マクロを保存できませんでした。"_qs;
+}
+
 void TestMacroEditor::aFailedSaveOnCloseKeepsTheEditorOpen()
 {
+    QFETCH(QString, fileName);
+    QFETCH(QString, message);
+    // A folder where the file would go cannot be replaced by it.
+    QVERIFY(QDir().mkpath(macroFolder() + u"taken.mcr"_qs));
     frmMacro& e = openEditor({});
     e.cmdAddCrlf->click();
     e.txtMacroName->setText(u"t"_qs);
-    e.txtFileName->setText(u"bad?name"_qs);
+    e.txtFileName->setText(fileName);
     boxes->answers = {MsgAnswer::Yes};
     e.cmdOK->click();
     QCOMPARE(boxes->shown.size(), 2);
-    QVERIFY(boxes->shown[1].text.startsWith(u"ファイル名に無効な文字が含まれています。"_qs));
+    QVERIFY2(boxes->shown[1].text.startsWith(message), qPrintable(boxes->shown[1].text));
     QVERIFY(e.isVisible());
     QCOMPARE(entries(e.lstMacro), QStringList{u"<CR>"_qs});
-    QCOMPARE(e.txtFileName->text(), u"bad?name"_qs);
+    QCOMPARE(e.txtFileName->text(), fileName);
+    QCOMPARE(e.lstMacroList->count(), 0);
+    QVERIFY(e.MacroEdited);
+    QCOMPARE(window->macroFiles(), QStringList{QString()});
 }
 
 void TestMacroEditor::movingAMacroKeepsItsEdits()
