@@ -3,6 +3,7 @@
 #include "core/ProgramInfo.h"
 #include "helpwindows/frmAbout.h"
 #include "helpwindows/frmKeyHelp.h"
+#include "macro/frmMacro.h"
 #include "platform/DesktopServices.h"
 #include "platform/InputMethod.h"
 #include "settings/LoadSettings.h"
@@ -106,6 +107,10 @@ frmMain::frmMain(const CommandLine& commandLine, QWidget* parent)
     connect(cmdAbout, &QPushButton::clicked, this, &frmMain::cmdAbout_Click);
     connect(cmdOption, &QPushButton::clicked, this, &frmMain::cmdOption_Click);
     connect(cmdKeyHelp, &QPushButton::clicked, this, &frmMain::cmdKeyHelp_Click);
+    connect(cmdMacroSetting, &QPushButton::clicked, this, [this] {
+        frmMacro editor(*this);
+        editor.exec();
+    });
     connect(cmdExit, &QPushButton::clicked, this, &frmMain::cmdExit_Click);
 }
 
@@ -148,7 +153,7 @@ void frmMain::createControls()
     cmdExit = place(new QPushButton(QStringLiteral("終了(&X)"), this), "cmdExit", 384, 264, 80, 28);
 
     // Their handlers arrive with the windows and queries they open.
-    for (QWidget* waiting : std::initializer_list<QWidget*>{cmdGetNumber, chkGetStatus, cmdMacroSetting})
+    for (QWidget* waiting : std::initializer_list<QWidget*>{cmdGetNumber, chkGetStatus})
         waiting->setEnabled(false);
 }
 

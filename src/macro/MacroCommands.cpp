@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr int kShift = 1;
+constexpr int kShift = MacroShiftFlag;
 
 } // namespace
 
@@ -80,33 +80,45 @@ qint32 MacroLoopCount(double value)
     return qint32(std::nearbyint(value));
 }
 
+namespace {
+
+struct MappedKey {
+    const char16_t* tag;
+    std::int16_t KeyMap::*key;
+    int flags;
+};
+
+// In the order a recorded key is looked up; a tag named twice plays its first key.
+constexpr MappedKey kMappedKeys[] = {
+    {u"<UP>", &KeyMap::KEY_Up, 0},
+    {u"<DOWN>", &KeyMap::KEY_Down, 0},
+    {u"<LEFT>", &KeyMap::KEY_Left, 0},
+    {u"<RIGHT>", &KeyMap::KEY_Right, 0},
+    {u"<MENU>", &KeyMap::KEY_SubMenu, 0},
+    {u"<CHAR>", &KeyMap::KEY_CharChange, 0},
+    {u"<OK>", &KeyMap::KEY_OK, 0},
+    {u"<CLEAR>", &KeyMap::KEY_Clear1, 0},
+    {u"<CLEAR>", &KeyMap::KEY_Clear2, 0},
+    {u"<CLEAR>", &KeyMap::KEY_Clear3, 0},
+    {u"<OFF-HOOK>", &KeyMap::KEY_OffHook, 0},
+    {u"<ON-HOOK>", &KeyMap::KEY_OnHook, 0},
+    {u"<CR>", &KeyMap::KEY_OK, kShift},
+};
+
+constexpr QStringView kPadStar = u"<TEN-*>";
+constexpr QStringView kPadHash = u"<TEN-#>";
+
+} // namespace
+
 std::optional<MacroKey> MacroKeyOf(QStringView tag, const KeyMap& keyMap)
 {
-    struct Named {
-        const char16_t* tag;
-        std::int16_t KeyMap::*key;
-        int flags;
-    };
-    static const Named named[] = {
-        {u"<UP>", &KeyMap::KEY_Up, 0},
-        {u"<DOWN>", &KeyMap::KEY_Down, 0},
-        {u"<LEFT>", &KeyMap::KEY_Left, 0},
-        {u"<RIGHT>", &KeyMap::KEY_Right, 0},
-        {u"<MENU>", &KeyMap::KEY_SubMenu, 0},
-        {u"<CHAR>", &KeyMap::KEY_CharChange, 0},
-        {u"<OK>", &KeyMap::KEY_OK, 0},
-        {u"<CLEAR>", &KeyMap::KEY_Clear1, 0},
-        {u"<OFF-HOOK>", &KeyMap::KEY_OffHook, 0},
-        {u"<ON-HOOK>", &KeyMap::KEY_OnHook, 0},
-        {u"<CR>", &KeyMap::KEY_OK, kShift},
-    };
-    for (const Named& n : named)
+    for (const MappedKey& n : kMappedKeys)
         if (tag == QStringView(n.tag))
             return MacroKey{keyMap.*n.key, n.flags};
 
-    if (tag == u"<TEN-*>")
+    if (tag == kPadStar)
         return MacroKey{Vk::PadStar, 0};
-    if (tag == u"<TEN-#>")
+    if (tag == kPadHash)
         return MacroKey{Vk::PadMinus, 0};
     // <TEN-0> .. <TEN-9>
     if (tag.size() == 7 && tag.startsWith(u"<TEN-") && tag[6] == u'>' && tag[5] >= u'0' && tag[5] <= u'9')
@@ -121,5 +133,26 @@ std::optional<MacroKey> MacroKeyOf(QStringView tag, const KeyMap& keyMap)
         if (ok && n >= 1 && n <= 24 && digits.front() != u'+' && digits.front() != u'-')
             return MacroKey{Vk::F1 + (n - 1) % 12, n > 12 ? kShift : 0};
     }
+    return std::nullopt;
+}
+
+std::optional<QString> KeyTagOf(int virtualKey, int flags, const KeyMap& keyMap)
+{
+    const bool function = virtualKey >= Vk::F1 && virtualKey <= Vk::F12;
+    if (flags == kShift && function)
+        return QStringLiteral("<F%1>").arg(virtualKey - Vk::F1 + 13);
+    for (const MappedKey& n : kMappedKeys)
+        if (virtualKey == keyMap.*n.key && flags == n.flags)
+            return QString::fromUtf16(n.tag);
+    if (flags != 0)
+        return std::nullopt;
+    if (virtualKey >= Vk::Pad0 && virtualKey <= Vk::Pad9)
+        return QStringLiteral("<TEN-%1>").arg(virtualKey - Vk::Pad0);
+    if (virtualKey == Vk::PadStar)
+        return kPadStar.toString();
+    if (virtualKey == Vk::PadMinus)
+        return kPadHash.toString();
+    if (function)
+        return QStringLiteral("<F%1>").arg(virtualKey - Vk::F1 + 1);
     return std::nullopt;
 }

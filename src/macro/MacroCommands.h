@@ -17,6 +17,8 @@ inline constexpr QStringView Text = u"<TEXT>";
 inline constexpr QStringView Wait = u"<WAIT>";
 inline constexpr QStringView Dialog = u"<DIALOG>";
 inline constexpr QStringView Ctrl = u"<CTRL>";
+// The line break, which the editor adds by itself.
+inline constexpr QStringView Cr = u"<CR>";
 } // namespace MacroTag
 
 // The lines a run walks, leading blanks removed, with the physical line (from 1) each came from.
@@ -41,8 +43,13 @@ qint32 MacroLoopCount(double value);
 
 // The PC key (a virtual-key number) and the modifier flags a key tag plays, the tag
 // upper-cased and without trailing blanks; nothing for what is no key tag.
+inline constexpr int MacroShiftFlag = 1;
 struct MacroKey {
     int key = 0;
     int flags = 0;
 };
 std::optional<MacroKey> MacroKeyOf(QStringView tag, const KeyMap& keyMap);
+
+// The other way: the tag that plays a virtual key with the flags (0 or `MacroShiftFlag`), the key map's
+// keys first; nothing for a key no tag plays.
+std::optional<QString> KeyTagOf(int virtualKey, int flags, const KeyMap& keyMap);

@@ -51,9 +51,9 @@ QString CompletedMacroFileName(const QString& fileName)
     return fileName.endsWith(QStringLiteral(".mcr"), Qt::CaseInsensitive) ? fileName : fileName + QStringLiteral(".mcr");
 }
 
-QStringList MacroFileLines(const QString& title, const QStringList& entries)
+QStringList LoopIndented(const QStringList& entries)
 {
-    QStringList lines{u'#' + title};
+    QStringList lines;
     int depth = 0;
     for (const QString& entry : entries) {
         const QStringView line = WithoutLeadingBlanks(entry);
@@ -65,3 +65,10 @@ QStringList MacroFileLines(const QString& title, const QStringList& entries)
     }
     return lines;
 }
+
+QStringList MacroFileLines(const QString& title, const QStringList& entries)
+{
+    return QStringList{u'#' + title} + LoopIndented(entries);
+}
+
+QString MacroFileNotFoundMessage() { return QStringLiteral("ファイルが見つかりませんでした。\r\n一度ご確認ください。"); }

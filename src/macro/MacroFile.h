@@ -15,5 +15,11 @@ std::optional<QString> MacroSaveRefusal(const QString& title, const QString& fil
 // ".mcr" appended unless the name ends in it, in any case of letters.
 QString CompletedMacroFileName(const QString& fileName);
 
-// "#" + title, then each entry without its leading blanks, indented two blanks a loop level.
+// Each entry without its leading blanks, indented two blanks a loop level.
+QStringList LoopIndented(const QStringList& entries);
+
+// "#" + title, then the entries loop-indented.
 QStringList MacroFileLines(const QString& title, const QStringList& entries);
+
+// What a run or the editor says of a listed macro whose file is gone.
+QString MacroFileNotFoundMessage();

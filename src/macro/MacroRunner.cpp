@@ -1,6 +1,7 @@
 #include "macro/MacroRunner.h"
 
 #include "core/frmMain.h"
+#include "macro/MacroFile.h"
 #include "platform/Cp932.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ProgramFolder.h"
@@ -12,12 +13,6 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
-
-namespace {
-
-QString notFoundText() { return QStringLiteral("ファイルが見つかりませんでした。\r\n一度ご確認ください。"); }
-
-} // namespace
 
 MacroRunner::MacroRunner(frmMain& window) : QObject(&window), w_(window) {}
 
@@ -63,7 +58,7 @@ void MacroRunner::MacroRun(const QString& fileName)
     const Cp932::ReadResult file =
         IsPlainMacroFileName(fileName) && QFileInfo(path).isFile() ? Cp932::ReadLines(path) : Cp932::ReadResult{};
     if (!file.ok) {
-        MessageBox(notFoundText(), MsgButtons::Ok, MsgIcon::Critical);
+        MessageBox(MacroFileNotFoundMessage(), MsgButtons::Ok, MsgIcon::Critical);
         return;
     }
     running_ = true;

@@ -16,6 +16,8 @@ public:
         QString text = m.text;
         text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         QMessageBox box(iconFor(m.icon), m.title, text, buttonsFor(m.buttons), QApplication::activeWindow());
+        if (m.defaultAnswer)
+            box.setDefaultButton(buttonFor(*m.defaultAnswer));
         switch (box.exec()) {
         case QMessageBox::Yes: return MsgAnswer::Yes;
         case QMessageBox::No: return MsgAnswer::No;
@@ -38,6 +40,16 @@ private:
         }
         return QMessageBox::NoIcon;
     }
+    static QMessageBox::StandardButton buttonFor(MsgAnswer answer)
+    {
+        switch (answer) {
+        case MsgAnswer::Cancel: return QMessageBox::Cancel;
+        case MsgAnswer::Yes: return QMessageBox::Yes;
+        case MsgAnswer::No: return QMessageBox::No;
+        case MsgAnswer::Ok: break;
+        }
+        return QMessageBox::Ok;
+    }
     static QMessageBox::StandardButtons buttonsFor(MsgButtons buttons)
     {
         switch (buttons) {
@@ -57,9 +69,14 @@ MessageBoxes* gCurrent = &gQtBoxes;
 
 MessageBoxes& CurrentMessageBoxes() { return *gCurrent; }
 
+MsgAnswer MessageBox(const QString& text, MsgButtons buttons, MsgIcon icon, MsgAnswer defaultAnswer)
+{
+    return gCurrent->show(ShownMessage{text, ProgramInfo::Title(), icon, buttons, defaultAnswer});
+}
+
 MsgAnswer MessageBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title)
 {
-    return gCurrent->show(ShownMessage{text, title.isEmpty() ? ProgramInfo::Title() : title, icon, buttons});
+    return gCurrent->show(ShownMessage{text, title.isEmpty() ? ProgramInfo::Title() : title, icon, buttons, {}});
 }
 
 ScriptedMessageBoxes::ScriptedMessageBoxes() : previous_(gCurrent) { gCurrent = this; }

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 #include <functional>
+#include <optional>
 
 enum class MsgIcon { None, Critical, Question, Warning, Information };
 enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
@@ -15,6 +16,8 @@ struct ShownMessage {
     QString title;
     MsgIcon icon = MsgIcon::None;
     MsgButtons buttons = MsgButtons::Ok;
+    // The button Enter presses; without one, the first.
+    std::optional<MsgAnswer> defaultAnswer;
 };
 
 class MessageBoxes {
@@ -25,6 +28,8 @@ public:
 
 // Shows a message with the program's title unless `title` is given.
 MsgAnswer MessageBox(const QString& text, MsgButtons buttons, MsgIcon icon, const QString& title = {});
+// The same with the program's title and another button than the first as the default.
+MsgAnswer MessageBox(const QString& text, MsgButtons buttons, MsgIcon icon, MsgAnswer defaultAnswer);
 
 // The service in use; the default shows real Qt message boxes.
 MessageBoxes& CurrentMessageBoxes();

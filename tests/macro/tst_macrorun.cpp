@@ -1,7 +1,7 @@
 // Macro runs in the real main window on the offscreen platform, against the simulated
 // handset: through the start button, the pop-up menu and "/M"; ESC; the names that are
 // refused; saving a macro file.
-#include "MainWindowFixture.h"
+#include "MacroWindowFixture.h"
 #include "core/frmMain.h"
 #include "macro/MacroSave.h"
 #include "phonesim/Handset.h"
@@ -37,7 +37,7 @@ QString keyFrames(const QList<phonesim::WireEvent>& events)
 
 } // namespace
 
-class TestMacroRun : public QObject, private MainWindowFixture {
+class TestMacroRun : public QObject, private MacroWindowFixture {
     Q_OBJECT
 private Q_SLOTS:
     void init() { QVERIFY(setUpFixture()); }
@@ -55,39 +55,8 @@ private Q_SLOTS:
     void savingAMacro();
 
 private:
-    void writeMacro(const QString& file, const QStringList& lines);
-    frmMain& start(const QStringList& macroFiles, const std::function<void(Settings&, KeyMap&)>& tweak = {},
-                   const QStringList& args = {});
-    QString macroFolder() const { return MacroFolder(home->path() + u'/'); }
     bool waitForSentinel();
 };
-
-void TestMacroRun::writeMacro(const QString& file, const QStringList& lines)
-{
-    QDir().mkpath(macroFolder());
-    QVERIFY(Cp932::WriteLines(macroFolder() + file, lines).ok);
-}
-
-frmMain& TestMacroRun::start(const QStringList& macroFiles, const std::function<void(Settings&, KeyMap&)>& tweak,
-                             const QStringList& args)
-{
-    Settings settings;
-    settings.IMEON = 0;
-    KeyMap keyMap;
-    if (tweak)
-        tweak(settings, keyMap);
-    MainWindowSettings position;
-    position.MacroFiles = macroFiles.isEmpty() ? QStringList{QString()} : macroFiles;
-    const QString folder = home->path() + u'/';
-    [&] { QVERIFY(WriteSettingsFileIn(folder, settings, position).result.ok); }();
-    [&] { QVERIFY(WriteKeyMapFileIn(folder, keyMap).result.ok); }();
-    window = std::make_unique<frmMain>(ParseCommandLine(args));
-    window->Form_Load();
-    window->show();
-    if (args.isEmpty())
-        window->chkPower->setValue(1);
-    return *window;
-}
 
 bool TestMacroRun::waitForSentinel()
 {

@@ -1,0 +1,55 @@
+// The macro editor opened over a started main window, and the modal dialogs it opens reached
+// while their exec() runs.
+#pragma once
+
+#include "MacroWindowFixture.h"
+#include "macro/frmMacro.h"
+
+#include <QApplication>
+#include <QListWidget>
+#include <QPointer>
+#include <QTimer>
+
+struct MacroEditorFixture : MacroWindowFixture {
+    QPointer<frmMacro> editor;
+
+    // The editor as the main window's button opens it, but shown without blocking.
+    frmMacro& openEditor(const QStringList& macroFiles, const std::function<void(Settings&, KeyMap&)>& tweak = {},
+                         const QStringList& args = {})
+    {
+        start(macroFiles, tweak, args);
+        editor = new frmMacro(*window);
+        editor->show();
+        return *editor;
+    }
+
+    static QStringList entries(const QListWidget* list)
+    {
+        QStringList out;
+        for (int i = 0; i < list->count(); ++i)
+            out << list->item(i)->text();
+        return out;
+    }
+
+    // An item view takes a double click as a second press on the item it was pressed on.
+    static void doubleClickRow(QListWidget* list, int row)
+    {
+        const QPoint at = list->visualItemRect(list->item(row)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    }
+
+    // Runs `act` on the modal dialog of type D once its exec() has shown it; `reached` says
+    // whether it was.
+    template <typename D>
+    static void whenModal(std::function<void(D&)> act, bool& reached)
+    {
+        reached = false;
+        QTimer::singleShot(0, qApp, [act = std::move(act), &reached] {
+            if (auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget())) {
+                reached = true;
+                act(*dialog);
+            }
+        });
+    }
+};
