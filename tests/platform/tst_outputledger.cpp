@@ -1,0 +1,99 @@
+// The model of what is still on its way: the line's own speed against what the device
+// reports, and what a discard counts as dropped.
+#include "platform/OutputLedger.h"
+#include "platform/PortSettings.h"
+
+#include <QTest>
+
+namespace {
+
+constexpr qint64 kByte = 11 * 1'000'000'000LL / 600; // 600,e,8,1
+
+// n key frames written as header and code, all handed to the device at time 0.
+OutputLedger framesHanded(int n)
+{
+    OutputLedger ledger;
+    ledger.setByteNs(kByte);
+    for (int i = 0; i < n; ++i) {
+        ledger.written(5, false);
+        ledger.written(3, true);
+    }
+    ledger.handed(8 * n, 0);
+    return ledger;
+}
+
+} // namespace
+
+class TestOutputLedger : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void byteTimes_data();
+    void byteTimes();
+    void drainsAtTheLineSpeed_data();
+    void drainsAtTheLineSpeed();
+    void discardCountsWhatHadNotArrived_data();
+    void discardCountsWhatHadNotArrived();
+};
+
+void TestOutputLedger::byteTimes_data()
+{
+    QTest::addColumn<QString>("settings");
+    QTest::addColumn<qint64>("ns");
+    QTest::newRow("the link's 600,e,8,1: 11 bits") << u"600,e,8,1"_qs << kByte;
+    QTest::newRow("9600,n,8,1: 10 bits") << u"9600,n,8,1"_qs << qint64(10 * 1e9 / 9600);
+    QTest::newRow("1200,o,7,2: 11 bits") << u"1200,o,7,2"_qs << qint64(11 * 1e9 / 1200);
+}
+
+void TestOutputLedger::byteTimes()
+{
+    QFETCH(QString, settings);
+    QFETCH(qint64, ns);
+    QCOMPARE(ByteNanoseconds(*ParsePortSettings(settings)), ns);
+}
+
+void TestOutputLedger::drainsAtTheLineSpeed_data()
+{
+    QTest::addColumn<qint64>("atNs");
+    QTest::addColumn<qint64>("reported");
+    QTest::addColumn<qint64>("inDevice");
+    QTest::newRow("all at once") << qint64(0) << qint64(0) << qint64(40);
+    QTest::newRow("after 12 byte times") << 12 * kByte << qint64(0) << qint64(28);
+    QTest::newRow("the device says more") << 12 * kByte << qint64(35) << qint64(35);
+    QTest::newRow("never more than was handed") << qint64(0) << qint64(500) << qint64(40);
+    QTest::newRow("drained") << 41 * kByte << qint64(0) << qint64(0);
+}
+
+void TestOutputLedger::drainsAtTheLineSpeed()
+{
+    QFETCH(qint64, atNs);
+    QFETCH(qint64, reported);
+    QFETCH(qint64, inDevice);
+    const OutputLedger ledger = framesHanded(5);
+    QCOMPARE(ledger.inDevice(atNs, reported), inDevice);
+    QCOMPARE(ledger.notHanded(), 0);
+}
+
+void TestOutputLedger::discardCountsWhatHadNotArrived_data()
+{
+    QTest::addColumn<qint64>("atNs");
+    QTest::addColumn<qint64>("dropped");
+    QTest::newRow("before the first byte ends") << qint64(0) << qint64(5);
+    QTest::newRow("inside the second frame: it and the three after") << 12 * kByte << qint64(4);
+    QTest::newRow("on a frame's end") << 16 * kByte << qint64(3);
+    QTest::newRow("all sent") << 50 * kByte << qint64(0);
+}
+
+void TestOutputLedger::discardCountsWhatHadNotArrived()
+{
+    QFETCH(qint64, atNs);
+    QFETCH(qint64, dropped);
+    OutputLedger ledger = framesHanded(5);
+    QCOMPARE(ledger.discard(atNs, 0), dropped);
+    QCOMPARE(ledger.inDevice(atNs, 0), 0);
+    // A header still waiting for its code counts too.
+    ledger.written(5, false);
+    QCOMPARE(ledger.discard(atNs, 0), 1);
+}
+
+QTEST_APPLESS_MAIN(TestOutputLedger)
+#include "tst_outputledger.moc"
