@@ -1,6 +1,7 @@
 // What is still on its way to a handset that reads at the real 600 baud: the indicator beside
 // the input box, its count against the frames the handset has, the discard, and no polling
 // while nothing is queued.
+#include "CpuTime.h"
 #include "MainWindowFixture.h"
 #include "core/frmMain.h"
 #include "phonesim/Handset.h"
@@ -28,14 +29,6 @@ int keyEvents(const phonesim::Handset& handset, int* garbage = nullptr)
             ++*garbage;
     }
     return keys;
-}
-
-double cpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-           + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 const QString kForty = u"abcdefghijklmnopqrstuvwxyzabcdefghijklmn"_qs;

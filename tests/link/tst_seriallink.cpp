@@ -1,5 +1,6 @@
 // The link on a real pseudo-terminal through QSerialPort, with the simulated handset at the
 // other end: key frames, the cable's commands, the opening sequences, port errors, hang-ups.
+#include "CpuTime.h"
 #include "link/SerialLink.h"
 #include "phonesim/Handset.h"
 #include "platform/SleepingWait.h"
@@ -22,14 +23,6 @@ Q_DECLARE_METATYPE(KeyCode)
 namespace {
 
 constexpr int kPort = 3;
-
-double cpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-           + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 QByteArray frame(const KeyCode& code) { return QByteArray::fromHex("f202010000") + code.bytes(); }
 

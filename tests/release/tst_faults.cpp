@@ -1,5 +1,6 @@
 // The handset's end vanishing in the middle of the work: one message about it, no CPU spin,
 // and once the power is switched off and on again against a handset that is back, typing works.
+#include "CpuTime.h"
 #include "MacroWindowFixture.h"
 #include "core/frmMain.h"
 #include "link/SerialLink.h"
@@ -12,18 +13,6 @@
 #include <QTimer>
 
 #include <sys/resource.h>
-
-namespace {
-
-double cpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-           + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-} // namespace
 
 class TestFaults : public QObject, private MacroWindowFixture {
     Q_OBJECT

@@ -1,0 +1,13 @@
+// The CPU time this process has used, user and system, in seconds: for the tests that prove
+// a wait sleeps.
+#pragma once
+
+#include <sys/resource.h>
+
+inline double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+           + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
