@@ -89,10 +89,16 @@ frmMain::frmMain(const CommandLine& commandLine, QWidget* parent)
                                   settings_, keyMap_, link_, typist_, this);
     keyboard_->ShowImeIndicator = [this] { modes_->ShowImeIndicator(); };
     keyboard_->Beep = [] { Beep(); };
+    talk_ = std::make_unique<PhoneQueries>(
+        PhoneTalkWidgets{chkPower, chkGetStatus, cmdGetNumber, txtInput, txtNonArea, picAntena, txtInputBuffer}, link_,
+        replies_, settings_, commandLine_.diagnostics);
 
     connect(chkPower, &ToggleButton::valueChanged, this, &frmMain::chkPower_Click);
     connect(chkHideOn, &ToggleButton::valueChanged, this, &frmMain::chkHideOn_Click);
     connect(cmdClear, &QPushButton::clicked, this, &frmMain::cmdClear_Click);
+    connect(cmdGetNumber, &QPushButton::clicked, this, &frmMain::cmdGetNumber_Click);
+    connect(chkGetStatus, &ToggleButton::valueChanged, this, &frmMain::chkGetStatus_Click);
+    connect(&port_, &SerialPortService::receiveEvent, this, &frmMain::mscCOM_OnComm);
     connect(cmdHelp, &QPushButton::clicked, this, &frmMain::cmdHelp_Click);
     connect(cmdAbout, &QPushButton::clicked, this, &frmMain::cmdAbout_Click);
     connect(cmdExit, &QPushButton::clicked, this, &frmMain::cmdExit_Click);
@@ -136,7 +142,7 @@ void frmMain::createControls()
     cmdExit = place(new QPushButton(QStringLiteral("終了(&X)"), this), "cmdExit", 384, 264, 80, 28);
 
     // Their handlers arrive with the windows and queries they open.
-    for (QWidget* waiting : std::initializer_list<QWidget*>{cmdGetNumber, chkGetStatus, cmdMacroStart, cmdMacroSetting,
+    for (QWidget* waiting : std::initializer_list<QWidget*>{cmdMacroStart, cmdMacroSetting,
                                                             cmdOption, cmdKeyHelp})
         waiting->setEnabled(false);
 }
@@ -251,10 +257,8 @@ void frmMain::SetCompactDisplay(bool full)
 {
     const int twips = full ? kFullTwips : kCompactTwips;
     setFixedSize(kWidth, TwipsToPixels(twips, logicalDpiY()));
-    for (QWidget* lower : std::initializer_list<QWidget*>{txtInputBuffer, lblNonArea, txtNonArea})
+    for (QWidget* lower : std::initializer_list<QWidget*>{chkGetStatus, txtInputBuffer, lblNonArea, txtNonArea})
         lower->setEnabled(full);
-    // The receive switch waits for the notification handler; until then it stays off.
-    chkGetStatus->setEnabled(false);
 }
 
 void frmMain::chkHideOn_Click()

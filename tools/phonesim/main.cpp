@@ -44,7 +44,12 @@ int main(int argc, char** argv)
     const QCommandLineOption com(QStringLiteral("com"), QStringLiteral("The port number N for --link (default 1)."),
                                  QStringLiteral("N"), QStringLiteral("1"));
     const QCommandLineOption paced(QStringLiteral("paced"), QStringLiteral("Read at the real line speed, 600 baud."));
-    parser.addOptions({headless, link, com, paced});
+    const QCommandLineOption number(QStringLiteral("number"), QStringLiteral("The handset's telephone number."),
+                                    QStringLiteral("DIGITS"), QStringLiteral("09012345678"));
+    const QCommandLineOption serial(QStringLiteral("serial"),
+                                    QStringLiteral("The serial text: five model-code characters, then hex digits."),
+                                    QStringLiteral("TEXT"), QStringLiteral("NMABK12ABCD"));
+    parser.addOptions({headless, link, com, paced, number, serial});
     parser.process(app);
 
     phonesim::Handset handset;
@@ -54,6 +59,8 @@ int main(int argc, char** argv)
         return 1;
     }
     handset.setPaced(parser.isSet(paced));
+    handset.setNumber(parser.value(number));
+    handset.setSerial(parser.value(serial));
     printLine(QStringLiteral("port ") + handset.portPath());
     if (parser.isSet(link)) {
         bool ok = false;
