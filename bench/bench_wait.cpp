@@ -1,37 +1,12 @@
 // CPU used by a 2-second WaitSeconds, side by side with a loop that processes events for
 // the same time (the way a wait must not be written).
+#include "CpuMeasure.h"
 #include "platform/SleepingWait.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 
 #include <cstdio>
-#include <sys/resource.h>
-
-namespace {
-double cpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-           + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-struct Measured {
-    double wall;
-    double cpu;
-};
-
-template <typename F>
-Measured measure(F&& f)
-{
-    QElapsedTimer clock;
-    clock.start();
-    const double cpu = cpuSeconds();
-    f();
-    return {double(clock.nsecsElapsed()) / 1e9, cpuSeconds() - cpu};
-}
-} // namespace
 
 int main(int argc, char** argv)
 {

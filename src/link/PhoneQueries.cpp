@@ -36,6 +36,7 @@ void PhoneQueries::cmdGetNumber_Click()
             w_.txtInput->setFocus();
         }
         w_.cmdGetNumber->setEnabled(true);
+        w_.chkPower->setEnabled(true);
         if (error.failed())
             SerialLink::ReportPortError(error);
     };
@@ -43,6 +44,8 @@ void PhoneQueries::cmdGetNumber_Click()
     if (!port.isOpen()) {
         const PortError error = link_.OpenForQuery();
         openedHere = port.isOpen();
+        // A click on the power switch meanwhile would close the port under the query.
+        w_.chkPower->setEnabled(!openedHere);
         if (error.failed()) {
             finish(error);
             return;

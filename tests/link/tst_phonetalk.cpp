@@ -58,6 +58,7 @@ private Q_SLOTS:
     void queryOpensAClosedPortForItself();
     void noAnswerWaitsTheFullFiveSeconds();
     void cablePulledMidQuery();
+    void portThatCannotOpen();
     void keysAndPaintingGoOnDuringAQuery();
     void notifications_data();
     void notifications();
@@ -165,11 +166,18 @@ void TestPhoneTalk::queryOpensAClosedPortForItself()
     w.settings().REUDOcable = 1;
     handset->setNumber(u"09012345678"_qs);
     handset->setSerial(u"NMABK12ABCD"_qs);
+    Handset::ReplyFaults faults;
+    faults.delayMs = 300;
+    handset->setReplyFaults(faults);
     const int before = int(handset->events().size());
     w.cmdClear->setFocus();
+    bool switchUsable = false;
+    QTimer::singleShot(100, &w, [&] { switchUsable = w.chkPower->isEnabled(); });
 
     w.cmdGetNumber->click();
 
+    QCOMPARE(switchUsable, powerOn);
+    QVERIFY(w.chkPower->isEnabled());
     QCOMPARE(w.mscCOM().isOpen(), powerOn);
     QVERIFY(w.cmdGetNumber->isEnabled());
     QCOMPARE(logLines(w).size(), 3);
@@ -216,6 +224,18 @@ void TestPhoneTalk::cablePulledMidQuery()
     QCOMPARE(boxes->shown.first().icon, MsgIcon::Critical);
     QVERIFY(logLines(w).isEmpty());
     QVERIFY(w.cmdGetNumber->isEnabled());
+}
+
+void TestPhoneTalk::portThatCannotOpen()
+{
+    qputenv("YUBISAKI_COM1", QFile::encodeName(home->filePath(u"no-such-device"_qs)));
+    frmMain& w = start(false);
+    w.cmdGetNumber->click();
+    QCOMPARE(boxes->shown.size(), 1);
+    QCOMPARE(boxes->shown.first().text, SerialLink::InvalidPortText());
+    QVERIFY(w.cmdGetNumber->isEnabled());
+    QVERIFY(!w.mscCOM().isOpen());
+    QVERIFY(logLines(w).isEmpty());
 }
 
 void TestPhoneTalk::keysAndPaintingGoOnDuringAQuery()
