@@ -15,7 +15,6 @@ private Q_SLOTS:
     void classify();
     void hexWithoutLeadingZero_data();
     void hexWithoutLeadingZero();
-    void modelRequest();
 };
 
 void TestPhoneBytes::replyDigit_data()
@@ -81,15 +80,6 @@ void TestPhoneBytes::hexWithoutLeadingZero()
     QFETCH(QString, hex);
     QCOMPARE(SerialGroup(quint8(byte)), hex);
     QCOMPARE(DiagnosticLine(quint8(byte)), u"&h"_qs + hex);
-}
-
-void TestPhoneBytes::modelRequest()
-{
-    const QByteArray request = ModelRequest();
-    QCOMPARE(request.size(), 38);
-    QCOMPARE(request.left(4), QByteArray("\xB3\x0D\x00\x02", 4));
-    QCOMPARE(request.mid(4), QByteArray(34, '\0'));
-    QCOMPARE(ModelCodeCharacter(0x04, 0x0E), QChar(u'N'));
 }
 
 QTEST_APPLESS_MAIN(TestPhoneBytes)
