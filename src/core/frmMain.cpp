@@ -99,10 +99,16 @@ frmMain::frmMain(const CommandLine& commandLine, QWidget* parent)
     connect(cmdMacroStart, &QPushButton::clicked, runner_, &MacroRunner::cmdMacroStart_Click);
     for (int i = 0; i < int(mnuMACRO.size()); ++i)
         connect(mnuMACRO[i], &QAction::triggered, runner_, [this, i] { runner_->mnuMACRO_Click(i); });
+    talk_ = std::make_unique<PhoneQueries>(
+        PhoneTalkWidgets{chkPower, chkGetStatus, cmdGetNumber, txtInput, txtNonArea, picAntena, txtInputBuffer}, link_,
+        replies_, settings_, commandLine_.diagnostics);
 
     connect(chkPower, &ToggleButton::valueChanged, this, &frmMain::chkPower_Click);
     connect(chkHideOn, &ToggleButton::valueChanged, this, &frmMain::chkHideOn_Click);
     connect(cmdClear, &QPushButton::clicked, this, &frmMain::cmdClear_Click);
+    connect(cmdGetNumber, &QPushButton::clicked, this, &frmMain::cmdGetNumber_Click);
+    connect(chkGetStatus, &ToggleButton::valueChanged, this, &frmMain::chkGetStatus_Click);
+    connect(&port_, &SerialPortService::receiveEvent, this, &frmMain::mscCOM_OnComm);
     connect(cmdHelp, &QPushButton::clicked, this, &frmMain::cmdHelp_Click);
     connect(cmdAbout, &QPushButton::clicked, this, &frmMain::cmdAbout_Click);
     connect(cmdOption, &QPushButton::clicked, this, &frmMain::cmdOption_Click);
@@ -151,10 +157,6 @@ void frmMain::createControls()
     cmdHelp = place(new QPushButton(QStringLiteral("操作ヘルプ(&H)"), this), "cmdHelp", 184, 264, 96, 28);
     cmdAbout = place(new QPushButton(QStringLiteral("バージョン情報"), this), "cmdAbout", 284, 264, 96, 28);
     cmdExit = place(new QPushButton(QStringLiteral("終了(&X)"), this), "cmdExit", 384, 264, 80, 28);
-
-    // Their handlers arrive with the windows and queries they open.
-    for (QWidget* waiting : std::initializer_list<QWidget*>{cmdGetNumber, chkGetStatus})
-        waiting->setEnabled(false);
 }
 
 void frmMain::createMenu()
@@ -270,10 +272,8 @@ void frmMain::SetCompactDisplay(bool full)
 {
     const int twips = full ? kFullTwips : kCompactTwips;
     setFixedSize(kWidth, TwipsToPixels(twips, logicalDpiY()));
-    for (QWidget* lower : std::initializer_list<QWidget*>{txtInputBuffer, lblNonArea, txtNonArea})
+    for (QWidget* lower : std::initializer_list<QWidget*>{chkGetStatus, txtInputBuffer, lblNonArea, txtNonArea})
         lower->setEnabled(full);
-    // The receive switch waits for the notification handler; until then it stays off.
-    chkGetStatus->setEnabled(false);
 }
 
 void frmMain::chkHideOn_Click()

@@ -8,6 +8,8 @@
 #include "core/SendQueueIndicator.h"
 #include "core/ToggleButton.h"
 #include "link/AntennaPicture.h"
+#include "link/PhoneQueries.h"
+#include "link/ReplyReader.h"
 #include "link/SerialLink.h"
 #include "macro/MacroRunner.h"
 #include "platform/HelpViewer.h"
@@ -44,6 +46,12 @@ public:
     void chkPower_Click();
     void chkHideOn_Click();
     void cmdClear_Click();
+    void cmdGetNumber_Click() { talk_->cmdGetNumber_Click(); }
+    void chkGetStatus_Click() { talk_->chkGetStatus_Click(); }
+    void mscCOM_OnComm() { talk_->mscCOM_OnComm(); }
+    // Each reply byte's time limit in seconds; start-up sets 5.
+    float replyTimeout() const { return ReplyTimeout; }
+    void setReplyTimeout(float seconds) { ReplyTimeout = seconds; }
     void cmdHelp_Click();
     void cmdAbout_Click();
     // Switches the link off first, so that the port and cable chosen apply at the next power-on.
@@ -149,4 +157,6 @@ private:
     std::int16_t IgnorePowerClick = 0;
     float ReplyTimeout = 5.0f;
     bool exited_ = false;
+    ReplyReader replies_{port_, ReplyTimeout};
+    std::unique_ptr<PhoneQueries> talk_;
 };

@@ -87,6 +87,7 @@ void Handset::send(const QByteArray& bytes)
         else if (n < 0 && errno != EINTR)
             break;
     }
+    Q_EMIT bytesSent(bytes.left(done));
 }
 
 void Handset::setPaced(bool paced)
@@ -182,7 +183,79 @@ void Handset::takeBytes(const QByteArray& bytes)
     }
 }
 
-void Handset::onEvent(const WireEvent&) {}
+void Handset::onEvent(const WireEvent& event)
+{
+    if (event.type == WireEvent::Type::NumberRequest && !number_.isEmpty())
+        sendReply(NumberReply(number_));
+    else if (event.type == WireEvent::Type::ModelRequest && !serial_.isEmpty())
+        sendReply(ModelReply(serial_));
+}
+
+QByteArray Handset::DigitBytes(const QString& digits)
+{
+    QByteArray bytes;
+    for (const QChar c : digits)
+        if (c.isDigit())
+            bytes += char(c == u'0' ? 0x9A : 0x90 + c.digitValue());
+    return bytes;
+}
+
+QByteArray Handset::NumberReply(const QString& digits)
+{
+    // Fifteen digits fill the reply; the handset then sends no end byte.
+    QByteArray reply = DigitBytes(digits).left(15);
+    if (reply.size() < 15)
+        reply += char(0xAA);
+    return reply;
+}
+
+QByteArray Handset::ModelReply(const QString& serialText)
+{
+    QByteArray reply;
+    reply += char(0x6C);
+    reply += char(0x0D);
+    reply += QByteArray(20, '\0');
+    for (int i = 0; i < 5; ++i) {
+        const int code = i < serialText.size() ? serialText.at(i).unicode() & 0xFF : 0;
+        reply += char(code >> 4);
+        reply += char(code & 0x0F);
+    }
+    for (int i = 5; i < 11; ++i) {
+        const int value = i < serialText.size() ? QString(serialText.at(i)).toInt(nullptr, 16) : 0;
+        reply += char(value);
+    }
+    return reply;
+}
+
+void Handset::sendCallCharge(int yen)
+{
+    send(QByteArray(1, char(0xE2)) + DigitBytes(QString::number(std::max(yen, 0))).left(6) + char(0xAA));
+}
+
+void Handset::sendReply(const QByteArray& reply)
+{
+    QByteArray bytes = reply;
+    const ReplyFaults faults = replies_++ >= faults_.fromReply ? faults_ : ReplyFaults{};
+    if (faults.garble && !bytes.isEmpty())
+        bytes[0] = char(bytes.at(0) ^ 0x07);
+    if (faults.cutAfter >= 0)
+        bytes = bytes.left(faults.cutAfter);
+    const bool vanish = faults.vanishAfter >= 0;
+    if (vanish)
+        bytes = bytes.left(faults.vanishAfter);
+    if (faults.insertAt >= 0 && faults.insertAt <= bytes.size())
+        bytes.insert(faults.insertAt, faults.inserted);
+    const auto go = [this, bytes, vanish] {
+        send(bytes);
+        // A moment later, so the bytes already on their way are read before the line drops.
+        if (vanish)
+            QTimer::singleShot(100, this, &Handset::hangUp);
+    };
+    if (faults.delayMs > 0)
+        QTimer::singleShot(faults.delayMs, Qt::PreciseTimer, this, go);
+    else
+        go();
+}
 
 bool Handset::waitFor(int timeoutMs, const std::function<bool()>& done)
 {

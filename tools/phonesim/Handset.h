@@ -36,6 +36,42 @@ public:
     bool isConnected() const { return master_ >= 0; }
 
     void send(const QByteArray& bytes);
+
+    // What the handset answers: its number as digits ("09012345678"), and its serial text,
+    // five model-code characters then one hexadecimal digit per serial byte ("NMABK12ABCD").
+    // An empty number or serial leaves that request unanswered.
+    void setNumber(const QString& digits) { number_ = digits; }
+    void setSerial(const QString& serialText) { serial_ = serialText; }
+    QString number() const { return number_; }
+    QString serial() const { return serial_; }
+    static QByteArray NumberReply(const QString& digits);
+    static QByteArray ModelReply(const QString& serialText);
+
+    // How the next replies go wrong, until changed; the default is a prompt, whole reply.
+    struct ReplyFaults {
+        int fromReply = 0;      // replies sent whole before these faults apply
+        int delayMs = 0;        // before the first byte
+        int cutAfter = -1;      // send only this many bytes
+        bool garble = false;    // the first byte is wrong (6C becomes 6B)
+        int vanishAfter = -1;   // hang up after this many bytes
+        int insertAt = -1;      // put `inserted` before byte n (a signal level inside a reply)
+        QByteArray inserted;
+    };
+    void setReplyFaults(const ReplyFaults& faults)
+    {
+        faults_ = faults;
+        replies_ = 0;
+    }
+    const ReplyFaults& replyFaults() const { return faults_; }
+    // A reply as the faults shape it; sent now, or later when delayed.
+    void sendReply(const QByteArray& reply);
+
+    // Notifications, as the handset sends them of its own accord.
+    void sendSignalLevel(int level) { send(QByteArray(1, char(0xC0 | (level & 0x0F)))); }
+    void sendServiceArea(bool inArea) { send(QByteArray(1, char(inArea ? 0x80 : 0x81))); }
+    void sendIncomingCall() { send(QByteArray(1, char(0xA5))); }
+    void sendCallCharge(int yen);
+    static QByteArray DigitBytes(const QString& digits);
     // Take bytes at the real line's speed: 600 baud, 11 bits a byte.
     void setPaced(bool paced);
     static constexpr qint64 kPacedByteNs = 11 * 1'000'000'000LL / 600;
@@ -55,6 +91,8 @@ public:
 
 Q_SIGNALS:
     void bytesReceived(const QByteArray& bytes);
+    // Each block the handset sent.
+    void bytesSent(const QByteArray& bytes);
     void eventDecoded(const phonesim::WireEvent& event);
 
 protected:
@@ -82,6 +120,10 @@ private:
     qint64 pacedStart_ = 0;
     qint64 pacedTaken_ = 0;
     QTimer pacer_;
+    QString number_;
+    QString serial_;
+    ReplyFaults faults_;
+    int replies_ = 0;
 };
 
 } // namespace phonesim

@@ -2,7 +2,12 @@
 
 #include "Handset.h"
 
+#include <QCheckBox>
+#include <QGridLayout>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QPlainTextEdit>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -35,6 +40,7 @@ HandsetWindow::HandsetWindow(Handset& handset, QWidget* parent) : QWidget(parent
     layout->addWidget(screen_, 3);
     layout->addWidget(new QLabel(QStringLiteral("受信したバイト"), this));
     layout->addWidget(log_, 2);
+    layout->addLayout(createSenders());
     resize(300, 420);
 
     connect(&handset, &Handset::eventDecoded, this, [this](const WireEvent& event) {
@@ -44,6 +50,62 @@ HandsetWindow::HandsetWindow(Handset& handset, QWidget* parent) : QWidget(parent
     });
     connect(&handset, &Handset::bytesReceived, this, &HandsetWindow::logBytes);
     showScreen();
+}
+
+QLayout* HandsetWindow::createSenders()
+{
+    auto* grid = new QGridLayout;
+    const auto button = [this](const QString& caption, auto&& action) {
+        auto* b = new QPushButton(caption, this);
+        connect(b, &QPushButton::clicked, this, action);
+        return b;
+    };
+    auto* level = new QSpinBox(this);
+    level->setRange(0, 15);
+    level->setValue(15);
+    grid->addWidget(level, 0, 0);
+    grid->addWidget(button(QStringLiteral("電波"), [this, level] { handset_.sendSignalLevel(level->value()); }), 0, 1);
+    grid->addWidget(button(QStringLiteral("圏外"), [this] { handset_.sendServiceArea(false); }), 0, 2);
+    grid->addWidget(button(QStringLiteral("圏内"), [this] { handset_.sendServiceArea(true); }), 0, 3);
+    auto* charge = new QSpinBox(this);
+    charge->setRange(0, 999999);
+    charge->setValue(30);
+    grid->addWidget(charge, 1, 0);
+    grid->addWidget(button(QStringLiteral("料金"), [this, charge] { handset_.sendCallCharge(charge->value()); }), 1, 1);
+    grid->addWidget(button(QStringLiteral("着信"), [this] { handset_.sendIncomingCall(); }), 1, 2);
+    auto* raw = new QLineEdit(this);
+    raw->setPlaceholderText(QStringLiteral("C3 81 …"));
+    grid->addWidget(raw, 2, 0, 1, 3);
+    grid->addWidget(button(QStringLiteral("送信"), [this, raw] { handset_.send(QByteArray::fromHex(raw->text().toLatin1())); }), 2, 3);
+
+    auto* number = new QLineEdit(handset_.number(), this);
+    number->setPlaceholderText(QStringLiteral("番号"));
+    connect(number, &QLineEdit::textChanged, this, [this](const QString& t) { handset_.setNumber(t); });
+    auto* serial = new QLineEdit(handset_.serial(), this);
+    serial->setPlaceholderText(QStringLiteral("製造番号"));
+    connect(serial, &QLineEdit::textChanged, this, [this](const QString& t) { handset_.setSerial(t); });
+    grid->addWidget(number, 3, 0, 1, 2);
+    grid->addWidget(serial, 3, 2, 1, 2);
+
+    // The next replies go wrong as ticked.
+    auto* slow = new QCheckBox(QStringLiteral("遅延 3秒"), this);
+    auto* cut = new QCheckBox(QStringLiteral("途中まで"), this);
+    auto* garble = new QCheckBox(QStringLiteral("化け"), this);
+    auto* vanish = new QCheckBox(QStringLiteral("途中で切断"), this);
+    const auto apply = [this, slow, cut, garble, vanish] {
+        Handset::ReplyFaults faults;
+        faults.delayMs = slow->isChecked() ? 3000 : 0;
+        faults.cutAfter = cut->isChecked() ? 5 : -1;
+        faults.garble = garble->isChecked();
+        faults.vanishAfter = vanish->isChecked() ? 5 : -1;
+        handset_.setReplyFaults(faults);
+    };
+    int column = 0;
+    for (QCheckBox* box : {slow, cut, garble, vanish}) {
+        connect(box, &QCheckBox::toggled, this, apply);
+        grid->addWidget(box, 4, column++);
+    }
+    return grid;
 }
 
 void HandsetWindow::showScreen()

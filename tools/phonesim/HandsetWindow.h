@@ -1,10 +1,11 @@
 // The simulated handset's window: its screen as the user would see it on the phone, and
-// every byte it received with its time.
+// every byte it received with its time, and buttons for what the handset sends of its own accord.
 #pragma once
 
 #include <QWidget>
 
 class QLabel;
+class QLayout;
 class QPlainTextEdit;
 
 namespace phonesim {
@@ -17,6 +18,7 @@ public:
     explicit HandsetWindow(Handset& handset, QWidget* parent = nullptr);
 
 private:
+    QLayout* createSenders();
     void showScreen();
     void logBytes(const QByteArray& bytes);
 

@@ -21,6 +21,45 @@ void printLine(const QString& line)
     std::fputs(qPrintable(line + u'\n'), stdout);
     std::fflush(stdout);
 }
+// "level N", "area in|out", "call", "charge YEN", "bytes HEX…", "number DIGITS", "serial TEXT",
+// "delay MS", "cut N", "garble on|off", "vanish N", "faults off".
+bool runCommand(phonesim::Handset& handset, const QString& line)
+{
+    const QString verb = line.section(u' ', 0, 0);
+    const QString rest = line.section(u' ', 1).trimmed();
+    bool ok = true;
+    const int n = rest.toInt(&ok);
+    phonesim::Handset::ReplyFaults faults = handset.replyFaults();
+    if (verb == u"level" && ok)
+        handset.sendSignalLevel(n);
+    else if (verb == u"area" && (rest == u"in" || rest == u"out"))
+        handset.sendServiceArea(rest == u"in");
+    else if (verb == u"call")
+        handset.sendIncomingCall();
+    else if (verb == u"charge" && ok)
+        handset.sendCallCharge(n);
+    else if (verb == u"bytes")
+        handset.send(QByteArray::fromHex(rest.toLatin1()));
+    else if (verb == u"number")
+        handset.setNumber(rest);
+    else if (verb == u"serial")
+        handset.setSerial(rest);
+    else if (verb == u"delay" && ok)
+        faults.delayMs = n;
+    else if (verb == u"cut" && ok)
+        faults.cutAfter = n;
+    else if (verb == u"garble")
+        faults.garble = rest == u"on";
+    else if (verb == u"vanish" && ok)
+        faults.vanishAfter = n;
+    else if (verb == u"faults" && rest == u"off")
+        faults = {};
+    else
+        return false;
+    handset.setReplyFaults(faults);
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -36,7 +75,9 @@ int main(int argc, char** argv)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "A simulated PDC handset on a pseudo-terminal. Prints the port, then one line per decoded event,\n"
-        "and shows the handset's screen and the bytes it received in a window unless --headless."));
+        "and shows the handset's screen and the bytes it received in a window unless --headless.\n"
+        "Commands on standard input: level N, area in|out, call, charge YEN, bytes HEX, number DIGITS,\n"
+        "serial TEXT, delay MS, cut N, garble on|off, vanish N, faults off."));
     parser.addHelpOption();
     const QCommandLineOption headless(QStringLiteral("headless"), QStringLiteral("No window: print events only."));
     const QCommandLineOption link(QStringLiteral("link"), QStringLiteral("Link FOLDER/com<N> to the port."),
@@ -44,7 +85,12 @@ int main(int argc, char** argv)
     const QCommandLineOption com(QStringLiteral("com"), QStringLiteral("The port number N for --link (default 1)."),
                                  QStringLiteral("N"), QStringLiteral("1"));
     const QCommandLineOption paced(QStringLiteral("paced"), QStringLiteral("Read at the real line speed, 600 baud."));
-    parser.addOptions({headless, link, com, paced});
+    const QCommandLineOption number(QStringLiteral("number"), QStringLiteral("The handset's telephone number."),
+                                    QStringLiteral("DIGITS"), QStringLiteral("09012345678"));
+    const QCommandLineOption serial(QStringLiteral("serial"),
+                                    QStringLiteral("The serial text: five model-code characters, then hex digits."),
+                                    QStringLiteral("TEXT"), QStringLiteral("NMABK12ABCD"));
+    parser.addOptions({headless, link, com, paced, number, serial});
     parser.process(app);
 
     phonesim::Handset handset;
@@ -54,6 +100,8 @@ int main(int argc, char** argv)
         return 1;
     }
     handset.setPaced(parser.isSet(paced));
+    handset.setNumber(parser.value(number));
+    handset.setSerial(parser.value(serial));
     printLine(QStringLiteral("port ") + handset.portPath());
     if (parser.isSet(link)) {
         bool ok = false;
@@ -66,6 +114,20 @@ int main(int argc, char** argv)
     }
     QObject::connect(&handset, &phonesim::Handset::eventDecoded, &app,
                      [](const phonesim::WireEvent& event) { printLine(event.describe()); });
+
+    // Scripts drive the handset through standard input, one command a line.
+    QSocketNotifier commands(STDIN_FILENO, QSocketNotifier::Read);
+    QObject::connect(&commands, &QSocketNotifier::activated, &app, [&handset, &commands] {
+        char buffer[512];
+        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer - 1);
+        if (n <= 0) {
+            commands.setEnabled(false);
+            return;
+        }
+        for (const QByteArray& line : QByteArray(buffer, n).split('\n'))
+            if (!line.trimmed().isEmpty() && !runCommand(handset, QString::fromUtf8(line.trimmed())))
+                printLine(QStringLiteral("unknown command: ") + QString::fromUtf8(line.trimmed()));
+    });
 
     std::unique_ptr<phonesim::HandsetWindow> window;
     if (!headlessRun) {

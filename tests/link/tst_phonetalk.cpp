@@ -1,0 +1,396 @@
+// What the handset says back, through the main window against the simulated handset: the
+// number, model and serial query, its timeouts and a pulled cable, and the notifications.
+#include "MainWindowFixture.h"
+#include "link/PhoneBytes.h"
+#include "settings/Settings.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+using phonesim::Handset;
+using phonesim::WireEvent;
+
+namespace {
+
+QStringList logLines(const frmMain& w)
+{
+    QStringList lines = w.txtInputBuffer->logText().split(QStringLiteral("\r\n"));
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+int eventsOf(const Handset& handset, WireEvent::Type type)
+{
+    int n = 0;
+    for (const WireEvent& e : handset.events())
+        n += e.type == type ? 1 : 0;
+    return n;
+}
+
+// Bars shown on the picture's bottom row: the level the user reads off.
+int greenBars(AntennaPicture* picture)
+{
+    const QImage image = picture->grab().toImage();
+    int bars = 0;
+    for (int level = 1; level <= 15; ++level) {
+        const QColor c = image.pixelColor(13 + 3 * (level - 1), image.height() - 2);
+        bars += c.green() > 150 && c.red() < 100 ? 1 : 0;
+    }
+    return bars;
+}
+
+} // namespace
+
+class TestPhoneTalk : public QObject, private MainWindowFixture {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { QVERIFY(setUpFixture()); }
+    void cleanup() { tearDownFixture(); }
+    void queryLogs_data();
+    void queryLogs();
+    void queryOpensAClosedPortForItself_data();
+    void queryOpensAClosedPortForItself();
+    void noAnswerWaitsTheFullFiveSeconds();
+    void cablePulledMidQuery();
+    void portThatCannotOpen();
+    void keysAndPaintingGoOnDuringAQuery();
+    void notifications_data();
+    void notifications();
+    void chargeDigitsThatNeverCome();
+    void receiveSwitch();
+
+private:
+    frmMain& start(bool powerOn, const QStringList& args = {});
+};
+
+frmMain& TestPhoneTalk::start(bool powerOn, const QStringList& args)
+{
+    window = std::make_unique<frmMain>(ParseCommandLine(args));
+    window->Form_Load();
+    window->show();
+    if (powerOn)
+        window->chkPower->setValue(1);
+    return *window;
+}
+
+void TestPhoneTalk::queryLogs_data()
+{
+    QTest::addColumn<QString>("number");
+    QTest::addColumn<QString>("serial");
+    QTest::addColumn<int>("fromReply");
+    QTest::addColumn<int>("cutAfter");
+    QTest::addColumn<bool>("garble");
+    QTest::addColumn<int>("signalAt");
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QString>("pdcType");
+    QTest::addColumn<int>("modelRequests");
+
+    const QString serial = QStringLiteral("NMABK12ABCD");
+    const QStringList full{QStringLiteral("電話番号:99100000000"), QStringLiteral("製造番号:NMABK12ABCD"),
+                           QStringLiteral("機種名  :P504i")};
+    QTest::newRow("eleven digits, then model and serial")
+        << u"99100000000"_qs << serial << 0 << -1 << false << -1 << full << u"P504i"_qs << 1;
+    QTest::newRow("fifteen digits without end byte")
+        << u"123456789012345"_qs << QString() << 0 << -1 << false << -1 << QStringList{u"電話番号:123456789012345"_qs}
+        << u"D503i"_qs << 1;
+    QTest::newRow("signal byte inside the model reply")
+        << u"99100000000"_qs << serial << 1 << -1 << false << 10 << full << u"P504i"_qs << 1;
+    QTest::newRow("model reply starting with 6B")
+        << u"99100000000"_qs << serial << 1 << -1 << true << -1
+        << QStringList{u"電話番号:99100000000"_qs, u"データ取得に失敗しました。"_qs} << u"D503i"_qs << 1;
+    QTest::newRow("model reply stops midway")
+        << u"99100000000"_qs << serial << 1 << 30 << false << -1 << QStringList{u"電話番号:99100000000"_qs}
+        << u"D503i"_qs << 1;
+    QTest::newRow("unknown model code")
+        << u"0312345678"_qs << u"ZZZZZ000000"_qs << 0 << -1 << false << -1
+        << QStringList{u"電話番号:0312345678"_qs, u"製造番号:ZZZZZ000000"_qs, u"機種名  :不明"_qs} << u"不明"_qs << 1;
+    QTest::newRow("no answer to the number request")
+        << QString() << serial << 0 << -1 << false << -1 << QStringList() << u"D503i"_qs << 0;
+    QTest::newRow("number reply stops midway")
+        << u"99100000000"_qs << serial << 0 << 4 << false << -1 << QStringList() << u"D503i"_qs << 0;
+}
+
+void TestPhoneTalk::queryLogs()
+{
+    QFETCH(QString, number);
+    QFETCH(QString, serial);
+    QFETCH(int, fromReply);
+    QFETCH(int, cutAfter);
+    QFETCH(bool, garble);
+    QFETCH(int, signalAt);
+    QFETCH(QStringList, lines);
+    QFETCH(QString, pdcType);
+    QFETCH(int, modelRequests);
+
+    frmMain& w = start(true);
+    w.setReplyTimeout(0.3f);
+    w.settings().PdcType = u"D503i"_qs;
+    handset->setNumber(number);
+    handset->setSerial(serial);
+    Handset::ReplyFaults faults;
+    faults.fromReply = fromReply;
+    faults.cutAfter = cutAfter;
+    faults.garble = garble;
+    faults.insertAt = signalAt;
+    faults.inserted = QByteArray(1, char(0xC3));
+    handset->setReplyFaults(faults);
+    const QString printed = w.picAntena->printedText();
+
+    w.cmdGetNumber->click();
+
+    QCOMPARE(logLines(w), lines);
+    QCOMPARE(w.settings().PdcType, pdcType);
+    QCOMPARE(eventsOf(*handset, WireEvent::Type::ModelRequest), modelRequests);
+    QCOMPARE(w.picAntena->printedText(), printed);
+    QVERIFY(w.cmdGetNumber->isEnabled());
+    QCOMPARE(w.mscCOM().receiveThreshold(), 0);
+}
+
+void TestPhoneTalk::queryOpensAClosedPortForItself_data()
+{
+    QTest::addColumn<bool>("powerOn");
+    QTest::newRow("power off") << false;
+    QTest::newRow("power on") << true;
+}
+
+void TestPhoneTalk::queryOpensAClosedPortForItself()
+{
+    QFETCH(bool, powerOn);
+    frmMain& w = start(powerOn);
+    w.settings().REUDOcable = 1;
+    handset->setNumber(u"09012345678"_qs);
+    handset->setSerial(u"NMABK12ABCD"_qs);
+    Handset::ReplyFaults faults;
+    faults.delayMs = 300;
+    handset->setReplyFaults(faults);
+    const int before = int(handset->events().size());
+    w.cmdClear->setFocus();
+    bool switchUsable = false;
+    QTimer::singleShot(100, &w, [&] { switchUsable = w.chkPower->isEnabled(); });
+
+    w.cmdGetNumber->click();
+
+    QCOMPARE(switchUsable, powerOn);
+    QVERIFY(w.chkPower->isEnabled());
+    QCOMPARE(w.mscCOM().isOpen(), powerOn);
+    QVERIFY(w.cmdGetNumber->isEnabled());
+    QCOMPARE(logLines(w).size(), 3);
+    if (powerOn) {
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.txtInput));
+        QCOMPARE(handset->events().size() - before, 2);
+        return;
+    }
+    QVERIFY(handset->waitForEvents(before + 4, 5000));
+    QStringList seen;
+    for (qsizetype i = before; i < handset->events().size(); ++i)
+        seen << handset->events().at(i).describe();
+    QCOMPARE(seen, (QStringList{u"at AT-WT=0"_qs, u"request number"_qs, u"request model"_qs, u"at AT-WT=0"_qs}));
+    QCOMPARE(w.chkPower->value(), 0);
+}
+
+void TestPhoneTalk::noAnswerWaitsTheFullFiveSeconds()
+{
+    frmMain& w = start(true);
+    QCOMPARE(w.replyTimeout(), 5.0f);
+    QElapsedTimer clock;
+    clock.start();
+    w.cmdGetNumber->click();
+    QVERIFY2(clock.elapsed() >= 5000, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY(clock.elapsed() < 7000);
+    QVERIFY(logLines(w).isEmpty());
+    QVERIFY(w.cmdGetNumber->isEnabled());
+    QCOMPARE(eventsOf(*handset, WireEvent::Type::ModelRequest), 0);
+}
+
+void TestPhoneTalk::cablePulledMidQuery()
+{
+    frmMain& w = start(true);
+    w.setReplyTimeout(2.0f);
+    handset->setNumber(u"09012345678"_qs);
+    Handset::ReplyFaults faults;
+    faults.vanishAfter = 3;
+    handset->setReplyFaults(faults);
+
+    w.cmdGetNumber->click();
+
+    QCOMPARE(boxes->shown.size(), 1);
+    QCOMPARE(boxes->shown.first().text, SerialLink::CablePulledText());
+    QCOMPARE(boxes->shown.first().icon, MsgIcon::Critical);
+    QVERIFY(logLines(w).isEmpty());
+    QVERIFY(w.cmdGetNumber->isEnabled());
+}
+
+void TestPhoneTalk::portThatCannotOpen()
+{
+    qputenv("YUBISAKI_COM1", QFile::encodeName(home->filePath(u"no-such-device"_qs)));
+    frmMain& w = start(false);
+    w.cmdGetNumber->click();
+    QCOMPARE(boxes->shown.size(), 1);
+    QCOMPARE(boxes->shown.first().text, SerialLink::InvalidPortText());
+    QVERIFY(w.cmdGetNumber->isEnabled());
+    QVERIFY(!w.mscCOM().isOpen());
+    QVERIFY(logLines(w).isEmpty());
+}
+
+void TestPhoneTalk::keysAndPaintingGoOnDuringAQuery()
+{
+    frmMain& w = start(true);
+    handset->setNumber(u"09012345678"_qs);
+    handset->setSerial(u"NMABK12ABCD"_qs);
+    Handset::ReplyFaults faults;
+    faults.delayMs = 400;
+    handset->setReplyFaults(faults);
+    int paintsWhileWaiting = 0;
+    bool typedWhileWaiting = false;
+    struct PaintCounter : QObject {
+        std::function<void()> counted;
+        bool eventFilter(QObject*, QEvent* e) override
+        {
+            if (e->type() == QEvent::Paint)
+                counted();
+            return false;
+        }
+    } counter;
+    counter.counted = [&] { paintsWhileWaiting += w.cmdGetNumber->isEnabled() ? 0 : 1; };
+    w.txtInputBuffer->viewport()->installEventFilter(&counter);
+    QTimer::singleShot(100, &w, [&] {
+        typedWhileWaiting = !w.cmdGetNumber->isEnabled();
+        QTest::keyClick(w.txtInput, Qt::Key_Up);
+        w.txtInputBuffer->viewport()->update();
+    });
+
+    w.cmdGetNumber->click();
+
+    QVERIFY(typedWhileWaiting);
+    QVERIFY(paintsWhileWaiting > 0);
+    QCOMPARE(logLines(w).size(), 3);
+    QVERIFY(handset->waitForEvents(3, 3000));
+    QStringList kinds;
+    for (const WireEvent& e : handset->events())
+        if (e.type != WireEvent::Type::AtCommand)
+            kinds << e.describe().section(u' ', 0, 1);
+    QCOMPARE(kinds.mid(0, 3), (QStringList{u"request number"_qs, u"key 3"_qs, u"request model"_qs}));
+}
+
+void TestPhoneTalk::notifications_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("arrivalDisplay");
+    QTest::addColumn<int>("bars");
+    QTest::addColumn<QString>("printed");
+    QTest::addColumn<QStringList>("areaChanges");
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<int>("questions");
+    QTest::addColumn<QByteArray>("wire");
+
+    const QStringList none;
+    const QStringList sentinel{u"圏外"_qs};
+    const QStringList debug{u"/d"_qs};
+    QTest::newRow("C7 81 80") << QByteArray("\xC7\x81\x80") << none << 0 << 7 << u"14db"_qs
+                              << QStringList{u"圏外"_qs, u"圏内"_qs, u"圏外"_qs} << none << 0 << QByteArray();
+    QTest::newRow("C0 hides every bar") << QByteArray("\xC0") << none << 0 << 0 << u"0db"_qs << sentinel << none << 0
+                                        << QByteArray();
+    QTest::newRow("CF shows every bar") << QByteArray("\xCF") << none << 0 << 15 << u"30db"_qs << sentinel << none << 0
+                                        << QByteArray();
+    QTest::newRow("charge 2100") << QByteArray("\xE2\x92\x91\x9A\x9A\xAA") << none << 0 << 0 << QString() << sentinel
+                                 << QStringList{u"先ほどの通話にかかった料金は 2100円 でした。"_qs} << 0 << QByteArray();
+    QTest::newRow("signal byte inside a charge")
+        << QByteArray("\xE2\xC5\x93\xAA") << none << 0 << 0 << QString() << sentinel
+        << QStringList{u"先ほどの通話にかかった料金は 3円 でした。"_qs} << 0 << QByteArray();
+    QTest::newRow("incoming call answered")
+        << QByteArray("\xA5") << none << 1 << 0 << QString() << sentinel << none << 1
+        << QByteArray("\xF2\x02\x01\x00\x00\x03\x02\x0E", 8);
+    QTest::newRow("incoming call not announced")
+        << QByteArray("\xA5") << none << 0 << 0 << QString() << sentinel << none << 0 << QByteArray();
+    QTest::newRow("incoming call not announced, /d")
+        << QByteArray("\xA5") << debug << 0 << 0 << QString() << sentinel << QStringList{u"&hA5"_qs} << 0
+        << QByteArray();
+    QTest::newRow("5A with /d") << QByteArray("\x5A") << debug << 0 << 0 << QString() << sentinel
+                                << QStringList{u"&h5A"_qs} << 0 << QByteArray();
+    QTest::newRow("0A with /d") << QByteArray("\x0A") << debug << 0 << 0 << QString() << sentinel
+                                << QStringList{u"&hA"_qs} << 0 << QByteArray();
+    QTest::newRow("5A without /d") << QByteArray("\x5A") << none << 0 << 0 << QString() << sentinel << none << 0
+                                   << QByteArray();
+}
+
+void TestPhoneTalk::notifications()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, args);
+    QFETCH(int, arrivalDisplay);
+    QFETCH(int, bars);
+    QFETCH(QString, printed);
+    QFETCH(QStringList, areaChanges);
+    QFETCH(QStringList, lines);
+    QFETCH(int, questions);
+    QFETCH(QByteArray, wire);
+
+    frmMain& w = start(true, args);
+    w.settings().ArrivalDisplay = std::int16_t(arrivalDisplay);
+    w.chkGetStatus->setValue(1);
+    QCOMPARE(w.mscCOM().receiveThreshold(), 1);
+    QSignalSpy area(w.txtNonArea, &QLineEdit::textChanged);
+
+    // The last byte says "out of the service area": once it shows, everything before it was handled.
+    handset->send(bytes + char(0x81));
+    QTRY_COMPARE_WITH_TIMEOUT(area.size(), int(areaChanges.size()), 5000);
+    QStringList changes;
+    for (const QList<QVariant>& change : area)
+        changes << change.at(0).toString();
+    QCOMPARE(changes, areaChanges);
+
+    QCOMPARE(greenBars(w.picAntena), bars);
+    QCOMPARE(w.picAntena->printedText(), printed);
+    QCOMPARE(logLines(w), lines);
+    QCOMPARE(int(boxes->shown.size()), questions);
+    if (questions > 0) {
+        QCOMPARE(boxes->shown.first().text, u"着信です！電話に出ますか？"_qs);
+        QCOMPARE(boxes->shown.first().icon, MsgIcon::Information);
+        QCOMPARE(boxes->shown.first().buttons, MsgButtons::YesNo);
+    }
+    QVERIFY(handset->waitForReceived(int(wire.size()), 3000));
+    QCOMPARE(handset->received().right(wire.size()), wire);
+    QCOMPARE(w.mscCOM().receiveThreshold(), 1);
+}
+
+void TestPhoneTalk::chargeDigitsThatNeverCome()
+{
+    frmMain& w = start(true);
+    w.setReplyTimeout(0.3f);
+    w.chkGetStatus->setValue(1);
+    QSignalSpy area(w.txtNonArea, &QLineEdit::textChanged);
+    handset->send(QByteArray("\xE2\x92", 2));
+    // Well after the charge read gave up, a notification that only shows if events are back on.
+    QTimer::singleShot(1500, handset.get(), [this] { handset->send(QByteArray("\x81")); });
+    QVERIFY(area.wait(5000));
+    QCOMPARE(w.txtNonArea->text(), u"圏外"_qs);
+    QVERIFY(logLines(w).isEmpty());
+    QCOMPARE(w.mscCOM().receiveThreshold(), 1);
+}
+
+void TestPhoneTalk::receiveSwitch()
+{
+    frmMain& w = start(false);
+    w.chkGetStatus->setValue(1);
+    QCOMPARE(w.chkGetStatus->value(), 0);
+    QCOMPARE(w.mscCOM().receiveThreshold(), 0);
+
+    w.chkPower->setValue(1);
+    w.chkGetStatus->setValue(1);
+    QCOMPARE(w.mscCOM().receiveThreshold(), 1);
+    // Off with the power: the next power-on starts without notifications.
+    w.chkPower->setValue(0);
+    QCOMPARE(w.chkGetStatus->value(), 0);
+    w.chkPower->setValue(1);
+    QCOMPARE(w.mscCOM().receiveThreshold(), 0);
+}
+
+QTEST_MAIN(TestPhoneTalk)
+#include "tst_phonetalk.moc"
