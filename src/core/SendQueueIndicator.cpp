@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr int kWidth = 158;
+constexpr int kWidth = 160;
 // A send shorter than this needs no bar: the count alone falls fast enough.
 constexpr double kBarSeconds = 2.0;
 
@@ -22,20 +22,20 @@ SendQueueIndicator::SendQueueIndicator(QLineEdit& box, SerialPortService& port, 
     setFocusPolicy(Qt::NoFocus);
     lblSendQueue = new QLabel(this);
     lblSendQueue->setObjectName(QStringLiteral("lblSendQueue"));
-    lblSendQueue->setGeometry(0, 2, 72, 16);
+    lblSendQueue->setGeometry(0, 2, 78, 16);
     lblSendQueue->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     QFont small = lblSendQueue->font();
     small.setPointSizeF(small.pointSizeF() * 0.85);
     lblSendQueue->setFont(small);
     barSendQueue = new QProgressBar(this);
     barSendQueue->setObjectName(QStringLiteral("barSendQueue"));
-    barSendQueue->setGeometry(4, 18, 68, 4);
+    barSendQueue->setGeometry(6, 18, 72, 4);
     barSendQueue->setTextVisible(false);
     cmdSendDiscard = new QPushButton(QStringLiteral("送信中止(&Q)"), this);
     cmdSendDiscard->setObjectName(QStringLiteral("cmdSendDiscard"));
     cmdSendDiscard->setFocusPolicy(Qt::NoFocus);
     cmdSendDiscard->setFont(small);
-    cmdSendDiscard->setGeometry(74, 1, 82, 22);
+    cmdSendDiscard->setGeometry(80, 1, 78, 22);
     connect(cmdSendDiscard, &QPushButton::clicked, this, &SendQueueIndicator::cmdSendDiscard_Click);
     connect(&port_, &SerialPortService::outputQueueChanged, this, &SendQueueIndicator::showQueue);
     hide();
