@@ -3,7 +3,7 @@
 #include "core/ProgramInfo.h"
 #include "helpwindows/frmAbout.h"
 #include "helpwindows/frmKeyHelp.h"
-#include "macro/frmMacro.h"
+#include "macros/frmMacro.h"
 #include "platform/DesktopServices.h"
 #include "platform/InputMethod.h"
 #include "settings/LoadSettings.h"

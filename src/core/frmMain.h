@@ -11,7 +11,7 @@
 #include "link/PhoneQueries.h"
 #include "link/ReplyReader.h"
 #include "link/SerialLink.h"
-#include "macro/MacroRunner.h"
+#include "macros/MacroRunner.h"
 #include "platform/HelpViewer.h"
 #include "platform/SerialPortService.h"
 #include "settings/Settings.h"

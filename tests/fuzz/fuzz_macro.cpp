@@ -1,8 +1,8 @@
 // libFuzzer target: any bytes as a macro file, read into command lines and walked to the end
 // by the interpreter over a host that only counts (a run is cut off after many commands, as
 // ESC would), then checked and laid out as the editor's save would.
-#include "macro/MacroFile.h"
-#include "macro/MacroWalk.h"
+#include "macros/MacroFile.h"
+#include "macros/MacroWalk.h"
 #include "platform/Cp932.h"
 #include "settings/Settings.h"
 

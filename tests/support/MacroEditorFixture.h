@@ -3,7 +3,7 @@
 #pragma once
 
 #include "MacroWindowFixture.h"
-#include "macro/frmMacro.h"
+#include "macros/frmMacro.h"
 
 #include <QApplication>
 #include <QListWidget>

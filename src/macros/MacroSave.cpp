@@ -1,6 +1,6 @@
-#include "macro/MacroSave.h"
+#include "macros/MacroSave.h"
 
-#include "macro/MacroFile.h"
+#include "macros/MacroFile.h"
 #include "platform/Cp932.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ProgramFolder.h"

@@ -1,7 +1,7 @@
-#include "macro/frmFileOpen.h"
+#include "macros/frmFileOpen.h"
 
 #include "core/frmMain.h"
-#include "macro/frmMacro.h"
+#include "macros/frmMacro.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ProgramFolder.h"
 #include "settings/MacroTitle.h"

@@ -1,7 +1,7 @@
 // The interpreter's walk against a recording host: what each command does, in order, and how
 // a run ends; the macro-file rules of a save.
-#include "macro/MacroFile.h"
-#include "macro/MacroWalk.h"
+#include "macros/MacroFile.h"
+#include "macros/MacroWalk.h"
 #include "settings/Settings.h"
 
 #include <QTest>

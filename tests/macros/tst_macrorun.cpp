@@ -3,7 +3,7 @@
 // refused; saving a macro file.
 #include "MacroWindowFixture.h"
 #include "core/frmMain.h"
-#include "macro/MacroSave.h"
+#include "macros/MacroSave.h"
 #include "phonesim/Handset.h"
 #include "platform/Cp932.h"
 #include "settings/MacroTitle.h"

@@ -1,6 +1,6 @@
-#include "macro/CommandArguments.h"
+#include "macros/CommandArguments.h"
 
-#include "macro/MacroCommands.h"
+#include "macros/MacroCommands.h"
 
 #include <limits>
 

@@ -1,12 +1,12 @@
 // The macro editor's list of macros and its files: selecting, loading, moving, removing,
 // saving, and publishing the list to the main window when the editor closes with OK.
-#include "macro/frmMacro.h"
+#include "macros/frmMacro.h"
 
 #include "core/frmMain.h"
-#include "macro/MacroEditing.h"
-#include "macro/MacroFile.h"
-#include "macro/MacroSave.h"
-#include "macro/frmFileOpen.h"
+#include "macros/MacroEditing.h"
+#include "macros/MacroFile.h"
+#include "macros/MacroSave.h"
+#include "macros/frmFileOpen.h"
 #include "platform/Cp932.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ProgramFolder.h"

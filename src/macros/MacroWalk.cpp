@@ -1,4 +1,4 @@
-#include "macro/MacroWalk.h"
+#include "macros/MacroWalk.h"
 
 #include <vector>
 

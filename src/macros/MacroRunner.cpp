@@ -1,7 +1,7 @@
-#include "macro/MacroRunner.h"
+#include "macros/MacroRunner.h"
 
 #include "core/frmMain.h"
-#include "macro/MacroFile.h"
+#include "macros/MacroFile.h"
 #include "platform/Cp932.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ProgramFolder.h"

@@ -2,7 +2,7 @@
 // the key tags. It knows nothing of windows; what a command does reaches the host.
 #pragma once
 
-#include "macro/MacroCommands.h"
+#include "macros/MacroCommands.h"
 
 #include <cstdint>
 

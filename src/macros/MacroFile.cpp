@@ -1,7 +1,7 @@
-#include "macro/MacroFile.h"
+#include "macros/MacroFile.h"
 
-#include "macro/MacroCommands.h"
-#include "macro/MacroWalk.h"
+#include "macros/MacroCommands.h"
+#include "macros/MacroWalk.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 // The macro file chooser over a real macro editor and a temporary Macro folder: what it
 // lists, loading a file without touching the editor's selection, deleting, and its layout.
 #include "MacroEditorFixture.h"
-#include "macro/frmFileOpen.h"
+#include "macros/frmFileOpen.h"
 
 #include <QDir>
 #include <QFileInfo>

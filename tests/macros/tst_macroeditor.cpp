@@ -2,7 +2,7 @@
 // folder: the selection rule and its question, key recording, the command and macro list
 // operations, saving, closing, and a macro built here that the interpreter then plays.
 #include "MacroEditorFixture.h"
-#include "macro/CommandEditDialogs.h"
+#include "macros/CommandEditDialogs.h"
 #include "phonesim/Handset.h"
 
 #include <QCheckBox>

@@ -1,11 +1,11 @@
 // The macro editor's command list: inserting, moving, disabling and tidying commands, and
 // the dialogs that build or re-edit the commands with an argument.
-#include "macro/frmMacro.h"
+#include "macros/frmMacro.h"
 
-#include "macro/CommandEditDialogs.h"
-#include "macro/MacroCommands.h"
-#include "macro/MacroEditing.h"
-#include "macro/MacroFile.h"
+#include "macros/CommandEditDialogs.h"
+#include "macros/MacroCommands.h"
+#include "macros/MacroEditing.h"
+#include "macros/MacroFile.h"
 
 #include <QAction>
 #include <QListWidget>

@@ -1,4 +1,4 @@
-#include "macro/MacroCommands.h"
+#include "macros/MacroCommands.h"
 
 #include "platform/VirtualKeys.h"
 #include "settings/Settings.h"

@@ -1,9 +1,9 @@
-#include "macro/CommandEditDialogs.h"
+#include "macros/CommandEditDialogs.h"
 
 #include "core/frmMain.h"
-#include "macro/CommandArguments.h"
-#include "macro/MacroCommands.h"
-#include "macro/frmMacro.h"
+#include "macros/CommandArguments.h"
+#include "macros/MacroCommands.h"
+#include "macros/frmMacro.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>

@@ -1,7 +1,7 @@
-#include "macro/frmMacro.h"
+#include "macros/frmMacro.h"
 
 #include "core/frmMain.h"
-#include "macro/MacroCommands.h"
+#include "macros/MacroCommands.h"
 #include "platform/DesktopServices.h"
 #include "platform/ProgramFolder.h"
 #include "platform/VirtualKeys.h"

@@ -1,7 +1,7 @@
-#include "macro/MacroEditing.h"
+#include "macros/MacroEditing.h"
 
-#include "macro/MacroCommands.h"
-#include "macro/MacroFile.h"
+#include "macros/MacroCommands.h"
+#include "macros/MacroFile.h"
 
 #include <algorithm>
 

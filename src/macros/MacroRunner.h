@@ -2,7 +2,7 @@
 // start-up; the window locked meanwhile and ESC to stop.
 #pragma once
 
-#include "macro/MacroWalk.h"
+#include "macros/MacroWalk.h"
 
 #include <QObject>
 #include <QWidget>

@@ -1,7 +1,7 @@
 // The four command dialogs over a real macro editor: what each stores, what it refuses
 // silently, re-editing the selected command in place, and the text dialog's layout.
 #include "MacroEditorFixture.h"
-#include "macro/CommandEditDialogs.h"
+#include "macros/CommandEditDialogs.h"
 
 #include <QAction>
 #include <QGroupBox>
