@@ -2,18 +2,10 @@
 // with a busy one.
 #pragma once
 
+#include "CpuTime.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
-
-#include <sys/resource.h>
-
-inline double CpuSeconds()
-{
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-           + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 struct Measured {
     double wall;
@@ -26,9 +18,9 @@ Measured Measure(F&& f)
 {
     QElapsedTimer clock;
     clock.start();
-    const double cpu = CpuSeconds();
+    const double cpu = cpuSeconds();
     f();
-    return {double(clock.nsecsElapsed()) / 1e9, CpuSeconds() - cpu};
+    return {double(clock.nsecsElapsed()) / 1e9, cpuSeconds() - cpu};
 }
 
 // The way a wait must not be written: events processed in a loop for that long.

@@ -6,9 +6,9 @@ namespace {
 
 constexpr int kCtrl = 2;
 
-// One nesting level: the lines [begin, end) it runs, and the loop it is in the middle of.
+// One nesting level: the line it is at and the end of its lines, and the loop it is in the
+// middle of.
 struct Level {
-    qsizetype begin = 0;
     qsizetype end = 0;
     qsizetype i = 0;
     int shift = 0;
@@ -74,7 +74,7 @@ std::int16_t MacroExecute(const MacroProgram& program, MacroHost& host, const Ma
         return MacroResult::Failed;
     };
 
-    std::vector<Level> levels{Level{0, lines.size(), 0}};
+    std::vector<Level> levels{Level{lines.size(), 0}};
     while (true) {
         Level& level = levels.back();
         if (level.i >= level.end) {
@@ -83,7 +83,7 @@ std::int16_t MacroExecute(const MacroProgram& program, MacroHost& host, const Ma
                 return MacroResult::Finished;
             Level& loop = levels.back();
             if (++loop.done < loop.count)
-                levels.push_back(Level{loop.i + 1, loop.bodyEnd, loop.i + 1});
+                levels.push_back(Level{loop.bodyEnd, loop.i + 1});
             else {
                 loop.i = loop.bodyEnd;
                 finish(loop);
@@ -117,7 +117,7 @@ std::int16_t MacroExecute(const MacroProgram& program, MacroHost& host, const Ma
                 finish(level);
             } else {
                 const qsizetype first = level.i + 1;
-                levels.push_back(Level{first, bodyEnd, first});
+                levels.push_back(Level{bodyEnd, first});
             }
             continue;
         }

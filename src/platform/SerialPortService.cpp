@@ -195,7 +195,6 @@ void SerialPortService::close()
                 break;
         port_.close();
     }
-    ledger_.reset();
     pollOutput();
     port_.clearError();
     open_ = false;
@@ -225,9 +224,9 @@ PortError SerialPortService::write(const QByteArray& block, bool endsMessage)
     const qint64 rest = block.size() - sent;
     if (rest > 0 && port_.write(block.constData() + sent, rest) != rest)
         return makeError(PortErrorNumber::DeviceError, port_.errorString());
-    if (!outputPoll_.isActive())
-        outputPoll_.start();
-    pollOutput();
+    // A message's end is where the queue is worth reporting; the poll follows it while it drains.
+    if (endsMessage)
+        pollOutput();
     Q_EMIT written(block);
     return {};
 }
@@ -276,7 +275,6 @@ void SerialPortService::onError(QSerialPort::SerialPortError error)
         received_.append(port_.readAll());
         port_.close();
     }
-    ledger_.reset();
     pollOutput();
     port_.clearError();
     hungUp_ = true;
@@ -327,12 +325,14 @@ qint64 SerialPortService::deviceReport() const
     return queued;
 }
 
-SerialPortService::Queue SerialPortService::outputQueue() const
+SerialPortService::Queue SerialPortService::outputQueue() const { return queueAt(clock_.nsecsElapsed(), deviceReport()); }
+
+SerialPortService::Queue SerialPortService::queueAt(qint64 nowNs, qint64 reported) const
 {
     Queue queue;
     if (!port_.isOpen())
         return queue;
-    queue.bytes = port_.bytesToWrite() + ledger_.inDevice(clock_.nsecsElapsed(), deviceReport());
+    queue.bytes = port_.bytesToWrite() + ledger_.inDevice(nowNs, reported);
     queue.frames = (queue.bytes + 7) / 8;
     queue.seconds = double(queue.bytes) * double(ledger_.byteNs()) / 1e9;
     return queue;
@@ -340,12 +340,16 @@ SerialPortService::Queue SerialPortService::outputQueue() const
 
 void SerialPortService::pollOutput()
 {
-    const Queue queue = outputQueue();
+    const qint64 now = clock_.nsecsElapsed();
+    const qint64 reported = deviceReport();
+    const Queue queue = queueAt(now, reported);
     if (queue.bytes == 0) {
         outputPoll_.stop();
         ledger_.reset();
     } else {
-        ledger_.prune(clock_.nsecsElapsed(), deviceReport());
+        ledger_.prune(now, reported);
+        if (!outputPoll_.isActive())
+            outputPoll_.start();
     }
     if (queue.bytes != lastReported_) {
         lastReported_ = queue.bytes;

@@ -94,6 +94,7 @@ private:
     PortError applySettings();
     PortError errorFromPort(QSerialPort::SerialPortError error, const QString& path) const;
     qint64 deviceReport() const;
+    Queue queueAt(qint64 nowNs, qint64 reported) const;
     void handed(qint64 bytes);
     void pollOutput();
 

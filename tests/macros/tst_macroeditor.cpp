@@ -1,6 +1,7 @@
 // The macro editor on the offscreen platform over a real main window and a temporary program
 // folder: the selection rule and its question, key recording, the command and macro list
 // operations, saving, closing, and a macro built here that the interpreter then plays.
+#include "HandsetKeys.h"
 #include "MacroEditorFixture.h"
 #include "macros/CommandEditDialogs.h"
 #include "phonesim/Handset.h"
@@ -402,13 +403,7 @@ void TestMacroEditor::builtSavedReloadedAndPlayed()
     QCOMPARE(window->cmbMacroList->currentText(), u"全部"_qs);
     window->cmdMacroStart->click();
     // Ctrl+UP, then twice か, a, CR, b; the keypad 5 and F15 (F3 with Shift); the disabled F9 not.
-    const auto keyFrames = [this] {
-        QStringList frames;
-        for (const phonesim::WireEvent& ev : handset->events())
-            if (ev.type == phonesim::WireEvent::Type::Key)
-                frames << QString::asprintf("%d%d%d", ev.code.Kind, ev.code.Group, ev.code.Index);
-        return frames;
-    };
+    const auto keyFrames = [this] { return KeyFrameList(handset->events()); };
     QVERIFY(QTest::qWaitFor([&] { return keyFrames().size() >= 11; }, 10'000));
     const QStringList frames = keyFrames();
     QCOMPARE(frames.size(), 11);

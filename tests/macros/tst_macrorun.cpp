@@ -1,6 +1,7 @@
 // Macro runs in the real main window on the offscreen platform, against the simulated
 // handset: through the start button, the pop-up menu and "/M"; ESC; the names that are
 // refused; saving a macro file.
+#include "HandsetKeys.h"
 #include "MacroWindowFixture.h"
 #include "core/frmMain.h"
 #include "macros/MacroSave.h"
@@ -25,15 +26,6 @@
 namespace {
 
 constexpr KeyCode kSentinel{3, 3, 12}; // F12 ends every test macro
-
-QString keyFrames(const QList<phonesim::WireEvent>& events)
-{
-    QStringList out;
-    for (const phonesim::WireEvent& e : events)
-        if (e.type == phonesim::WireEvent::Type::Key)
-            out << QString::asprintf("%d%d%d", e.code.Kind, e.code.Group, e.code.Index);
-    return out.join(u' ');
-}
 
 } // namespace
 
@@ -104,7 +96,7 @@ void TestMacroRun::keysReachTheHandset()
     w.cmdMacroStart->click();
     QVERIFY(waitForSentinel());
     if (!frames.isEmpty())
-        QCOMPARE(keyFrames(handset->events()), frames + u" 3312"_qs);
+        QCOMPARE(KeyFrames(handset->events()), frames + u" 3312"_qs);
     if (!screen.isEmpty())
         QCOMPARE(handset->screen().text(), screen);
     QVERIFY(boxes->shown.isEmpty());
@@ -130,7 +122,7 @@ void TestMacroRun::pausesAndTheLockedWindow()
     QVERIFY2(clock.elapsed() >= 6 * 200, qPrintable(QString::number(clock.elapsed())));
     QVERIFY(waitForSentinel());
     const QList<phonesim::WireEvent>& events = handset->events();
-    QCOMPARE(keyFrames(events), u"311 311 311 3312"_qs);
+    QCOMPARE(KeyFrames(events), u"311 311 311 3312"_qs);
     for (int i = 1; i < 3; ++i)
         QVERIFY(events[i].ns - events[i - 1].ns >= 190'000'000);
     QCOMPARE(boxes->shown.size(), 1);
@@ -182,7 +174,7 @@ void TestMacroRun::escStopsARun()
     QCOMPARE(boxes->shown[0].text, u"ユーザによって中断されました。"_qs);
     QCOMPARE(boxes->shown[0].icon, MsgIcon::Critical);
     QCOMPARE(w.windowTitle(), u"ユビサキ!"_qs);
-    const QString frames = keyFrames(handset->events());
+    const QString frames = KeyFrames(handset->events());
     // ESC is also the input box's clear key, so it sends CLEAR (363) itself.
     if (escAfterFrames == 0)
         QCOMPARE(frames, u"363"_qs);
@@ -196,7 +188,7 @@ void TestMacroRun::commandLineRun()
     frmMain& w = start({}, {}, {u"/M"_qs, u"test"_qs});
     QCOMPARE(w.chkPower->value(), 0);
     QVERIFY(waitForSentinel());
-    QCOMPARE(keyFrames(handset->events()), u"311 3312"_qs);
+    QCOMPARE(KeyFrames(handset->events()), u"311 3312"_qs);
     // Power on before and off after; the window stays open.
     QVERIFY(QTest::qWaitFor([&] { return !w.mscCOM().isOpen(); }, 5000));
     QCOMPARE(w.chkPower->value(), 0);
@@ -242,7 +234,7 @@ void TestMacroRun::refusedNames()
     QVERIFY(QTest::qWaitFor([&] { return !boxes->shown.isEmpty(); }, 5000));
     QCOMPARE(boxes->shown[0].text, u"ファイルが見つかりませんでした。\r\n一度ご確認ください。"_qs);
     QVERIFY(QTest::qWaitFor([&] { return w.chkPower->value() == 0; }, 5000));
-    QVERIFY(keyFrames(handset->events()).isEmpty());
+    QVERIFY(KeyFrames(handset->events()).isEmpty());
 }
 
 void TestMacroRun::listedMacrosRunTheRightFile()
@@ -257,7 +249,7 @@ void TestMacroRun::listedMacrosRunTheRightFile()
     // The second item, from the pop-up menu, is c.mcr and not the missing b.mcr.
     w.mnuMACRO[1]->trigger();
     QVERIFY(waitForSentinel());
-    QCOMPARE(keyFrames(handset->events()), u"312 3312"_qs);
+    QCOMPARE(KeyFrames(handset->events()), u"312 3312"_qs);
     QCOMPARE(w.cmbMacroList->currentIndex(), 1);
     QVERIFY(boxes->shown.isEmpty());
 

@@ -67,7 +67,7 @@ void TestFaults::handsetVanishes()
         w.txtInput->insert(u"abc"_qs);
         QVERIFY(handset->waitForEvents(3, 5000));
         handset->hangUp();
-        WaitSeconds(0.2f);
+        QVERIFY(QTest::qWaitFor([&] { return w.mscCOM().hungUp(); }, 5000));
         for (const QString& key : {u"d"_qs, u"e"_qs, u"f"_qs, u"g"_qs})
             w.txtInput->insert(key);
     } else if (during == u"query"_qs) {
@@ -82,9 +82,10 @@ void TestFaults::handsetVanishes()
         w.setReplyTimeout(2.0f);
         w.chkGetStatus->setValue(1);
         handset->send(QByteArray("\xE2\x92", 2));
+        // Time for the handler to take the charge's first digit and wait for the next.
         WaitSeconds(0.2f);
         handset->hangUp();
-        WaitSeconds(2.5f);
+        QVERIFY(QTest::qWaitFor([&] { return !boxes->shown.isEmpty(); }, 5000));
     } else {
         connect(handset.get(), &phonesim::Handset::eventDecoded, &w, [this] {
             if (handset->events().size() == 5)
@@ -92,6 +93,7 @@ void TestFaults::handsetVanishes()
         });
         w.cmdMacroStart->click(); // returns when the run has walked to its end
     }
+    // No second message follows.
     WaitSeconds(0.3f);
     QCOMPARE(boxes->shown.size(), 1);
     QCOMPARE(boxes->shown[0].text, SerialLink::CablePulledText());

@@ -1,5 +1,5 @@
-// The CPU time this process has used, user and system, in seconds: for the tests that prove
-// a wait sleeps.
+// The CPU time this process has used, user and system, in seconds: for the tests and the
+// benchmarks that prove a wait sleeps.
 #pragma once
 
 #include <sys/resource.h>

@@ -1,6 +1,7 @@
 // Typing into the real main window on the offscreen platform, against the simulated handset:
 // the named keys, the space rules, the conversions by input mode, the mode toggles and what
 // the input method may commit.
+#include "HandsetKeys.h"
 #include "MainWindowFixture.h"
 #include "core/frmMain.h"
 #include "phonesim/Handset.h"
@@ -36,14 +37,6 @@ QString typedAs(const QString& text)
         out << (GetKeyCode(QStringView(&c, 1), code) ? QString::asprintf("%d%d%d", code.Kind, code.Group, code.Index)
                                                      : u"?"_qs);
     }
-    return out.join(u' ');
-}
-
-QString frames(const QList<phonesim::WireEvent>& events)
-{
-    QStringList out;
-    for (const phonesim::WireEvent& e : events)
-        out << QString::asprintf("%d%d%d", e.code.Kind, e.code.Group, e.code.Index);
     return out.join(u' ');
 }
 
@@ -126,7 +119,7 @@ QString TestKeyboard::framesUntilSentinel()
     if (decoded.isEmpty() || !(decoded.back().code == KeyCode{3, 3, 12}))
         return u"sentinel missing"_qs;
     decoded.removeLast();
-    return frames(decoded);
+    return KeyFrames(decoded);
 }
 
 void TestKeyboard::oneTypedSyllable()
