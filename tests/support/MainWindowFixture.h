@@ -6,6 +6,7 @@
 #include "core/frmMain.h"
 #include "phonesim/Handset.h"
 #include "platform/MessageBoxes.h"
+#include "settings/SettingsFiles.h"
 
 #include <QTemporaryDir>
 
@@ -27,6 +28,32 @@ struct MainWindowFixture {
         qputenv("YUBISAKI_COM1", handset->portPath().toLocal8Bit());
         boxes = std::make_unique<ScriptedMessageBoxes>();
         return true;
+    }
+
+    // The window as the program starts it, over whatever the program folder holds.
+    frmMain& openWindow(const QStringList& args = {})
+    {
+        window = std::make_unique<frmMain>(ParseCommandLine(args));
+        window->Form_Load();
+        window->show();
+        return *window;
+    }
+
+    // The window started from a setting.ini that holds `settings` and `position`.
+    frmMain& startWindow(const Settings& settings = {}, const MainWindowSettings& position = {},
+                         const QStringList& args = {})
+    {
+        if (!WriteSettingsFileIn(home->path() + u'/', settings, position).result.ok)
+            qFatal("setting.ini not written");
+        return openWindow(args);
+    }
+
+    QString settingsPath() const { return SettingsFilePath(home->path() + u'/'); }
+
+    static QByteArray fileBytes(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
     void tearDownFixture()

@@ -1,0 +1,407 @@
+// The help windows over a real main window: the key help tables and their window (the model read
+// at load and stored at close, the table refilled from the current key map, the copy), the help
+// viewer over the help file the build compiles, and the About box's links.
+#include "MainWindowFixture.h"
+#include "core/ProgramInfo.h"
+#include "helpwindows/KeyHelpTable.h"
+#include "helpwindows/frmAbout.h"
+#include "helpwindows/frmKeyHelp.h"
+#include "platform/DesktopServices.h"
+#include "platform/HelpViewer.h"
+#include "settings/SettingsFiles.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTextBrowser>
+#include <QTreeWidget>
+
+namespace {
+
+// One row as "key|function|ctrl|reassignable", so that a failing comparison shows the texts.
+QStringList Cells(const QList<KeyHelpRow>& rows)
+{
+    QStringList cells;
+    for (const KeyHelpRow& row : rows)
+        cells.append(QStringList{row.key, row.function, row.withCtrl, row.reassignable}.join(u'|'));
+    return cells;
+}
+
+QStringList ListCells(const QTreeWidget* list)
+{
+    QStringList cells;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = list->topLevelItem(i);
+        cells.append(QStringList{item->text(0), item->text(1), item->text(2), item->text(3)}.join(u'|'));
+    }
+    return cells;
+}
+
+// Every key assigned elsewhere, each to a key with a name.
+KeyMap Remapped()
+{
+    return KeyMap{35 /*End*/,  33 /*PageUp*/, 34 /*PageDown*/, 19 /*Pause*/, 145 /*ScrollLock*/, 46 /*Del*/,
+                  8 /*BS*/,    27 /*Esc*/,    45 /*Ins*/,      36 /*Home*/,  40 /*↓*/,          38 /*↑*/};
+}
+
+QColor colourOf(const QLabel* label) { return label->palette().color(QPalette::WindowText); }
+
+void moveOver(QWidget* widget, QPoint at = {2, 2})
+{
+    QMouseEvent move(QEvent::MouseMove, QPointF(at), QPointF(widget->mapToGlobal(at)), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(widget, &move);
+}
+
+} // namespace
+
+class TestHelpWindows : public QObject, private MainWindowFixture {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { QVERIFY(setUpFixture()); }
+    void cleanup() { tearDownFixture(); }
+    void everyModelsFunctionKeysOnce();
+    void remappedKeysEverywhere();
+    void familyRows_data();
+    void familyRows();
+    void tableTexts();
+    void keyHelpLoadsTheStoredModel_data();
+    void keyHelpLoadsTheStoredModel();
+    void keyHelpRefillsAndCopies();
+    void keyHelpStoresTheModelAtClose();
+    void keyHelpNeverKeptOnTop();
+    void helpContexts_data();
+    void helpContexts();
+    void helpFollowsLinksAndStaysSilent();
+    void aboutLinks_data();
+    void aboutLinks();
+    void aboutLinkColoursAndIcon();
+
+private:
+    frmMain& start(const QString& pdcType = u"P504i"_qs, std::int16_t mostFront = 0);
+    frmKeyHelp& openKeyHelp();
+};
+
+frmMain& TestHelpWindows::start(const QString& pdcType, std::int16_t mostFront)
+{
+    Settings s;
+    s.PdcType = pdcType;
+    s.MostFront = mostFront;
+    if (!WriteSettingsFileIn(home->path() + u'/', s, {}).result.ok)
+        qFatal("setting.ini not written");
+    window = std::make_unique<frmMain>(ParseCommandLine({}));
+    window->Form_Load();
+    window->show();
+    return *window;
+}
+
+frmKeyHelp& TestHelpWindows::openKeyHelp()
+{
+    QTest::mouseClick(window->cmdKeyHelp, Qt::LeftButton);
+    frmKeyHelp* help = window->keyHelpWindow();
+    if (!help || !QTest::qWaitForWindowExposed(help))
+        qFatal("key help window not shown");
+    return *help;
+}
+
+// Each family's function keys: F1, F2 ... in order, each once and fixed, then the range to F24;
+// only second lines between them.
+void TestHelpWindows::everyModelsFunctionKeysOnce()
+{
+    const QMap<QString, int> fixedKeys{{u"P"_qs, 4}, {u"N"_qs, 6}, {u"D"_qs, 12}, {u"SO"_qs, 2}, {u"F"_qs, 3}};
+    static const QRegularExpression functionKey(QStringLiteral("^F([0-9]+)(～F24)?$"));
+    const QStringList models = KeyHelpModels();
+    QCOMPARE(models.size(), 17);
+    for (const QString& model : models) {
+        const QString family = model.startsWith(u"SO") ? u"SO"_qs : model.first(1);
+        QVERIFY2(fixedKeys.contains(family), qPrintable(model));
+        int next = 1;
+        bool inFunctionKeys = false;
+        for (const KeyHelpRow& row : KeyHelpRows(model, KeyMap{})) {
+            const QRegularExpressionMatch match = functionKey.match(row.key);
+            if (!match.hasMatch()) {
+                QVERIFY2(!inFunctionKeys || row.key.isEmpty(), qPrintable(model + u' ' + row.key));
+                continue;
+            }
+            inFunctionKeys = true;
+            QVERIFY2(match.captured(1).toInt() == next++, qPrintable(model + u' ' + row.key));
+            QVERIFY2(match.hasCaptured(2) == (next - 1 > fixedKeys[family]), qPrintable(model + u' ' + row.key));
+            QCOMPARE(row.reassignable, u"×"_qs);
+        }
+        QVERIFY2(next - 1 == fixedKeys[family] + 1, qPrintable(model));
+    }
+}
+
+// A family row that spelled a default key instead of the user's would show a key that does
+// nothing; the P models differ only by the current-time row.
+void TestHelpWindows::remappedKeysEverywhere()
+{
+    const QString timeRow = u"|メール作成画面で押すと､現在の時刻を表示||"_qs;
+    const QStringList p503i = Cells(KeyHelpRows(u"P503i", Remapped()));
+    for (const QString& model : KeyHelpModels()) {
+        const QStringList table = Cells(KeyHelpRows(model, Remapped()));
+        const QString text = table.join(u'\n');
+        QVERIFY2(!text.contains(u"Return"_qs) && !text.contains(u"BSまたはEsc"_qs), qPrintable(model + u'\n' + text));
+        QVERIFY2(text.contains(u"\nScrollLock|決定キー|"_qs), qPrintable(model + u'\n' + text));
+        if (model.startsWith(u'P')) {
+            QStringList withoutTime = table;
+            QCOMPARE(withoutTime.removeAll(timeRow), model == u"P504i" || model == u"P211i" ? 1 : 0);
+            QCOMPARE(withoutTime, p503i);
+        }
+    }
+}
+
+void TestHelpWindows::familyRows_data()
+{
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<bool>("remapped");
+    QTest::addColumn<QStringList>("slice"); // consecutive rows of the table
+    QTest::newRow("N504is: both address-list rows")
+        << u"N504is"_qs << false
+        << QStringList{u"カーソルキーの←↑→↓|←↑→↓|←：受信アドレス一覧|○"_qs, u"||→：送信アドレス一覧|○"_qs,
+                       u"Return|決定キー|―|○"_qs};
+    QTest::newRow("N251i remapped: standby keys")
+        << u"N251i"_qs << true
+        << QStringList{u"||PageDown：送信アドレス一覧|○"_qs, u"待受け画面でEnd|着信履歴|―|○"_qs,
+                       u"待受け画面でPageUp|グループ検索|―|○"_qs, u"待受け画面でPageDown|リダイヤル|―|○"_qs,
+                       u"待受け画面でPause|行検索|―|○"_qs, u"ScrollLock|決定キー|iモードボタン|○"_qs};
+    QTest::newRow("N210i remapped: volume, redial, no deletion")
+        << u"N210i"_qs << true
+        << QStringList{u"カーソルキーのEndPageUpPageDownPause|←↑→↓|End：音量下げ|○"_qs,
+                       u"||PageDown：音量上げ|○"_qs, u"ScrollLock|決定キー|iモードボタン|○"_qs,
+                       u"Shift + ScrollLock|文中の改行|―|○"_qs, u"DelまたはBS、Esc|クリアキー(リダイヤル)|―|○"_qs,
+                       u"Shift + DelまたはBS、Esc|―|―|○"_qs, u"Ins|サブメニュー|サイドボタンの設定|○"_qs};
+    QTest::newRow("D209i remapped: voice and keypad")
+        << u"D209i"_qs << true
+        << QStringList{u"Home|文章作成中の文字(かな、カナ、英数字などの)変換キー|―|○"_qs, u"|または「ボイス」||"_qs,
+                       u"テンキーの0～9|端末上にある0～9キーと同様|―|×"_qs,
+                       u"テンキーの*|端末上にある*キーと同様|―|×"_qs, u"テンキーの-|端末上にある#キーと同様|文中の改行|×"_qs};
+    QTest::newRow("D503i: function rows with their second lines")
+        << u"D503i"_qs << false
+        << QStringList{u"F1|メールメニューの表示|―|×"_qs, u"|(電話機上のメールボタンを押したときと同じ)||"_qs,
+                       u"F2|センター問い合わせ|―|×"_qs, u"|(iモードメールセンターへの問い合わせメニュー)||"_qs};
+    QTest::newRow("SO503i remapped: clear key and sub-menu")
+        << u"SO503i"_qs << true
+        << QStringList{u"DelまたはBS、Esc|クリアキーまたはメールメニュー|―|○"_qs,
+                       u"Shift + DelまたはBS、Esc|カーソルの位置より後ろの文字列を削除|―|○"_qs,
+                       u"|カーソル最後尾の時､文字列全消去||"_qs, u"Ins|―|―|○"_qs, u"Home|サブメニュー|―|○"_qs};
+    QTest::newRow("F504i: phone book first")
+        << u"F504i"_qs << false << QStringList{u"F1|電話帳呼び出し|電話帳登録|×"_qs, u"F2|メール作成キー|―|×"_qs};
+}
+
+void TestHelpWindows::familyRows()
+{
+    QFETCH(QString, model);
+    QFETCH(bool, remapped);
+    QFETCH(QStringList, slice);
+    const QStringList table = Cells(KeyHelpRows(model, remapped ? Remapped() : KeyMap{}));
+    QVERIFY2(table.join(u'\n').contains(slice.join(u'\n')), qPrintable(table.join(u'\n')));
+}
+
+void TestHelpWindows::tableTexts()
+{
+    QCOMPARE(KeyDisplayName(13), u"Return"_qs);
+    QCOMPARE(KeyDisplayName(65), QString());
+    // A key without a name leaves its cell empty rather than a wrong name.
+    KeyMap letters;
+    letters.KEY_OK = 'A';
+    letters.KEY_Clear2 = 112;
+    const QList<KeyHelpRow> rows = KeyHelpRows(u"P504i", letters);
+    QCOMPARE(Cells(rows.mid(1, 3)), (QStringList{u"|決定キー|―|○"_qs, u"Shift + |文中の改行|―|○"_qs,
+                                                  u"BSまたは、Del|クリアキー|―|○"_qs}));
+    for (const QString& other : {QString(), u"p504i"_qs, u"P504is"_qs, u"P504i "_qs})
+        QVERIFY(KeyHelpRows(other, KeyMap{}).isEmpty());
+    QCOMPARE(KeyHelpCopyText({{u"Return"_qs, u"決定キー"_qs, u"―"_qs, u"○"_qs}, {{}, u"または"_qs, {}, {}}}),
+             u"Return, 決定キー, ―, \r\n, または, , \r\n"_qs);
+}
+
+void TestHelpWindows::keyHelpLoadsTheStoredModel_data()
+{
+    QTest::addColumn<QString>("pdcType");
+    QTest::addColumn<QString>("shown"); // empty: nothing selected, no table
+    QTest::newRow("N504is") << u"N504is"_qs << u"N504is"_qs;
+    QTest::newRow("other letter case: nothing") << u"n504is"_qs << QString();
+    QTest::newRow("empty: nothing") << QString() << QString();
+}
+
+void TestHelpWindows::keyHelpLoadsTheStoredModel()
+{
+    QFETCH(QString, pdcType);
+    QFETCH(QString, shown);
+    frmMain& w = start(pdcType);
+    frmKeyHelp& help = openKeyHelp();
+    QStringList items;
+    for (int i = 0; i < help.cmbPdcType->count(); ++i)
+        items.append(help.cmbPdcType->itemText(i));
+    QCOMPARE(items, KeyHelpModels());
+    QCOMPARE(help.cmbPdcType->currentText(), shown);
+    QCOMPARE(ListCells(help.lstKeyHelp), Cells(KeyHelpRows(shown, KeyMap{})));
+    QTest::mouseClick(help.cmdClose, Qt::LeftButton);
+    QTRY_VERIFY(!w.keyHelpWindow());
+    QCOMPARE(w.settings().PdcType, shown);
+}
+
+void TestHelpWindows::keyHelpRefillsAndCopies()
+{
+    frmMain& w = start();
+    frmKeyHelp& help = openKeyHelp();
+    // The table shows the key map as it was when it was last filled.
+    w.keyMap().KEY_OK = 145;
+    QCOMPARE(help.lstKeyHelp->topLevelItem(1)->text(0), u"Return"_qs);
+    help.cmbPdcType->setCurrentIndex(help.cmbPdcType->findText(u"F504i"_qs));
+    QCOMPARE(ListCells(help.lstKeyHelp), Cells(KeyHelpRows(u"F504i", w.keyMap())));
+    QCOMPARE(help.lstKeyHelp->topLevelItem(1)->text(0), u"ScrollLock"_qs);
+    // The pop-up menu copies the selected rows in table order, without the fourth column.
+    help.cmbPdcType->setCurrentIndex(0);
+    QApplication::clipboard()->setText(u"before"_qs);
+    help.lstKeyHelp->topLevelItem(13)->setSelected(true);
+    help.lstKeyHelp->topLevelItem(12)->setSelected(true);
+    QTest::mouseRelease(help.lstKeyHelp->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
+    QVERIFY(!help.mnuMENU->isVisible());
+    QTest::mouseRelease(help.lstKeyHelp->viewport(), Qt::RightButton, {}, QPoint(20, 20));
+    QTRY_VERIFY(help.mnuMENU->isVisible());
+    help.mnuEdit->trigger();
+    help.mnuMENU->close();
+    QCOMPARE(QApplication::clipboard()->text(),
+             u"PageDown, オンフック(電話切断), ―, \r\n, メール作成画面で押すと､現在の時刻を表示, , \r\n"_qs);
+}
+
+void TestHelpWindows::keyHelpStoresTheModelAtClose()
+{
+    frmMain& w = start();
+    frmKeyHelp& first = openKeyHelp();
+    QVERIFY(!first.isModal());
+    // A second click brings the open window forward instead of another one.
+    QTest::mouseClick(w.cmdKeyHelp, Qt::LeftButton);
+    QCOMPARE(w.keyHelpWindow(), &first);
+    first.cmbPdcType->setCurrentIndex(first.cmbPdcType->findText(u"N210i"_qs));
+    QCOMPARE(w.settings().PdcType, u"P504i"_qs); // only at close
+    first.close();
+    QTRY_VERIFY(!w.keyHelpWindow());
+    QCOMPARE(w.settings().PdcType, u"N210i"_qs);
+    w.mnuCOMMAND_Click(5);
+    QPointer<frmKeyHelp> second = w.keyHelpWindow();
+    QVERIFY(second);
+    QCOMPARE(second->cmbPdcType->currentText(), u"N210i"_qs);
+    // An exit with the window open stores its model too.
+    second->cmbPdcType->setCurrentIndex(second->cmbPdcType->findText(u"SO503i"_qs));
+    w.close();
+    QVERIFY(w.exited() && !second);
+    QFile file(SettingsFilePath(home->path() + u'/'));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readAll().contains("PdcType=SO503i\r\n"));
+}
+
+void TestHelpWindows::keyHelpNeverKeptOnTop()
+{
+    frmMain& w = start(u"P504i"_qs, 1);
+    QVERIFY(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    frmKeyHelp& help = openKeyHelp();
+    help.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&help));
+    QEvent activation(QEvent::ActivationChange);
+    QApplication::sendEvent(&help, &activation);
+    QVERIFY(!help.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    // Not owned by the main window, so that window's order does not carry it along.
+    QVERIFY(!help.parentWidget());
+}
+
+void TestHelpWindows::helpContexts_data()
+{
+    QTest::addColumn<int>("context");
+    QTest::addColumn<QString>("topic");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("contents") << -1 << u"index.html"_qs << u"ユビサキ！ ヘルプ 目次"_qs;
+    QTest::newRow("22 key assignments") << 22 << u"keymap.html"_qs << u"キーの割り当て"_qs;
+}
+
+void TestHelpWindows::helpContexts()
+{
+    QFETCH(int, context);
+    QFETCH(QString, topic);
+    QFETCH(QString, title);
+    HelpViewer viewer;
+    viewer.initialise(QStringLiteral(YUBISAKI_TEST_CHM));
+    QWidget owner;
+    QVERIFY(context < 0 ? viewer.showContents(&owner) : viewer.showContext(&owner, context));
+    QCOMPARE(viewer.currentTopic(), topic);
+    QVERIFY(viewer.window()->isVisible());
+    QCOMPARE(viewer.window()->windowTitle(), title);
+    viewer.shutDown();
+    QVERIFY(!viewer.window());
+}
+
+void TestHelpWindows::helpFollowsLinksAndStaysSilent()
+{
+    HelpViewer viewer;
+    viewer.initialise(QStringLiteral(YUBISAKI_TEST_CHM));
+    QWidget owner;
+    QVERIFY(!viewer.showContext(&owner, 99));
+    QVERIFY(!viewer.window());
+    QVERIFY(viewer.showContents(&owner));
+    viewer.window()->setSource(QUrl(u"typing.html"_qs));
+    QCOMPARE(viewer.window()->documentTitle(), u"文字の入力"_qs);
+    viewer.window()->backward();
+    QCOMPARE(viewer.currentTopic(), u"index.html"_qs);
+    viewer.shutDown();
+    // A missing help file opens nothing and says nothing.
+    HelpViewer missing;
+    missing.initialise(home->filePath(u"yubisaki.chm"_qs));
+    QVERIFY(!missing.showContents(&owner) && !missing.showContext(&owner, 20) && !missing.window());
+}
+
+void TestHelpWindows::aboutLinks_data()
+{
+    QTest::addColumn<bool>("mail");
+    QTest::addColumn<QString>("target");
+    QTest::newRow("home page") << false << frmAbout::HomePage();
+    QTest::newRow("mail with mailto:") << true << u"mailto:"_qs + frmAbout::MailAddress();
+}
+
+void TestHelpWindows::aboutLinks()
+{
+    QFETCH(bool, mail);
+    QFETCH(QString, target);
+    RecordingDesktopServices shell;
+    frmAbout about(0);
+    about.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&about));
+    QTest::mouseClick(mail ? about.lblMAIL : about.lblHOMEPAGE, Qt::LeftButton);
+    QCOMPARE(shell.opened, QStringList{target});
+    QVERIFY(!about.isVisible());
+    QCOMPARE(about.result(), int(QDialog::Accepted));
+}
+
+void TestHelpWindows::aboutLinkColoursAndIcon()
+{
+    QCOMPARE(ProgramInfo::AboutVersionText(1, 28, 0), u"Ver 1.28"_qs);
+    QCOMPARE(ProgramInfo::AboutVersionText(1, 28, 3), u"Ver 1.28.3"_qs);
+    RecordingDesktopServices shell;
+    frmAbout about(0);
+    about.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&about));
+    const QColor blue(0, 0, 255), red(255, 0, 0);
+    QCOMPARE(colourOf(about.lblHOMEPAGE), blue);
+    moveOver(about.lblHOMEPAGE);
+    QCOMPARE(colourOf(about.lblHOMEPAGE), red);
+    moveOver(about.lblMAIL);
+    QCOMPARE(colourOf(about.lblMAIL), red);
+    moveOver(&about, about.rect().bottomLeft() + QPoint(1, -1));
+    QCOMPARE(colourOf(about.lblHOMEPAGE), blue);
+    QCOMPARE(colourOf(about.lblMAIL), blue);
+    // The icon button only moves the focus.
+    about.cmdICON->setFocus();
+    QTest::mouseClick(about.cmdICON, Qt::LeftButton);
+    QVERIFY(about.isVisible());
+    QTRY_VERIFY(about.OKButton->hasFocus());
+    QVERIFY(shell.opened.isEmpty());
+}
+
+QTEST_MAIN(TestHelpWindows)
+#include "tst_helpwindows.moc"
