@@ -3,21 +3,11 @@
 // single running copy.
 #include "MainWindowFixture.h"
 #include "core/SingleInstance.h"
-#include "core/frmMain.h"
-#include "phonesim/Handset.h"
 #include "platform/Cp932.h"
-#include "platform/MessageBoxes.h"
-#include "settings/SettingsFiles.h"
 
-#include <QApplication>
-#include <QComboBox>
 #include <QFileInfo>
-#include <QLineEdit>
-#include <QMenu>
 #include <QProcess>
 #include <QSerialPort>
-#include <QTemporaryDir>
-#include <QTest>
 
 #include <csignal>
 #include <unistd.h>

@@ -8,17 +8,9 @@
 #include "helpwindows/frmKeyHelp.h"
 #include "platform/DesktopServices.h"
 #include "platform/HelpViewer.h"
-#include "settings/SettingsFiles.h"
 
-#include <QApplication>
 #include <QClipboard>
-#include <QComboBox>
-#include <QLabel>
-#include <QMenu>
-#include <QMouseEvent>
-#include <QPushButton>
 #include <QRegularExpression>
-#include <QTest>
 #include <QTextBrowser>
 #include <QTreeWidget>
 
@@ -50,15 +42,6 @@ KeyMap Remapped()
                   8 /*BS*/,    27 /*Esc*/,    45 /*Ins*/,      36 /*Home*/,  40 /*↓*/,          38 /*↑*/};
 }
 
-QColor colourOf(const QLabel* label) { return label->palette().color(QPalette::WindowText); }
-
-void moveOver(QWidget* widget, QPoint at = {2, 2})
-{
-    QMouseEvent move(QEvent::MouseMove, QPointF(at), QPointF(widget->mapToGlobal(at)), Qt::NoButton, Qt::NoButton,
-                     Qt::NoModifier);
-    QApplication::sendEvent(widget, &move);
-}
-
 } // namespace
 
 class TestHelpWindows : public QObject, private MainWindowFixture {
@@ -76,12 +59,9 @@ private Q_SLOTS:
     void keyHelpRefillsAndCopies();
     void keyHelpStoresTheModelAtClose();
     void keyHelpNeverKeptOnTop();
-    void helpContexts_data();
-    void helpContexts();
-    void helpFollowsLinksAndStaysSilent();
+    void helpViewer();
     void aboutLinks_data();
     void aboutLinks();
-    void aboutLinkColoursAndIcon();
 
 private:
     frmMain& start(const QString& pdcType = u"P504i"_qs, std::int16_t mostFront = 0);
@@ -166,11 +146,6 @@ void TestHelpWindows::familyRows_data()
         << u"N504is"_qs << false
         << QStringList{u"カーソルキーの←↑→↓|←↑→↓|←：受信アドレス一覧|○"_qs, u"||→：送信アドレス一覧|○"_qs,
                        u"Return|決定キー|―|○"_qs};
-    QTest::newRow("N251i remapped: standby keys")
-        << u"N251i"_qs << true
-        << QStringList{u"||PageDown：送信アドレス一覧|○"_qs, u"待受け画面でEnd|着信履歴|―|○"_qs,
-                       u"待受け画面でPageUp|グループ検索|―|○"_qs, u"待受け画面でPageDown|リダイヤル|―|○"_qs,
-                       u"待受け画面でPause|行検索|―|○"_qs, u"ScrollLock|決定キー|iモードボタン|○"_qs};
     QTest::newRow("N210i remapped: volume, redial, no deletion")
         << u"N210i"_qs << true
         << QStringList{u"カーソルキーのEndPageUpPageDownPause|←↑→↓|End：音量下げ|○"_qs,
@@ -182,17 +157,11 @@ void TestHelpWindows::familyRows_data()
         << QStringList{u"Home|文章作成中の文字(かな、カナ、英数字などの)変換キー|―|○"_qs, u"|または「ボイス」||"_qs,
                        u"テンキーの0～9|端末上にある0～9キーと同様|―|×"_qs,
                        u"テンキーの*|端末上にある*キーと同様|―|×"_qs, u"テンキーの-|端末上にある#キーと同様|文中の改行|×"_qs};
-    QTest::newRow("D503i: function rows with their second lines")
-        << u"D503i"_qs << false
-        << QStringList{u"F1|メールメニューの表示|―|×"_qs, u"|(電話機上のメールボタンを押したときと同じ)||"_qs,
-                       u"F2|センター問い合わせ|―|×"_qs, u"|(iモードメールセンターへの問い合わせメニュー)||"_qs};
     QTest::newRow("SO503i remapped: clear key and sub-menu")
         << u"SO503i"_qs << true
         << QStringList{u"DelまたはBS、Esc|クリアキーまたはメールメニュー|―|○"_qs,
                        u"Shift + DelまたはBS、Esc|カーソルの位置より後ろの文字列を削除|―|○"_qs,
                        u"|カーソル最後尾の時､文字列全消去||"_qs, u"Ins|―|―|○"_qs, u"Home|サブメニュー|―|○"_qs};
-    QTest::newRow("F504i: phone book first")
-        << u"F504i"_qs << false << QStringList{u"F1|電話帳呼び出し|電話帳登録|×"_qs, u"F2|メール作成キー|―|×"_qs};
 }
 
 void TestHelpWindows::familyRows()
@@ -312,44 +281,24 @@ void TestHelpWindows::keyHelpNeverKeptOnTop()
     QVERIFY(!help.parentWidget());
 }
 
-void TestHelpWindows::helpContexts_data()
-{
-    QTest::addColumn<int>("context");
-    QTest::addColumn<QString>("topic");
-    QTest::addColumn<QString>("title");
-    QTest::newRow("contents") << -1 << u"index.html"_qs << u"ユビサキ！ ヘルプ 目次"_qs;
-    QTest::newRow("22 key assignments") << 22 << u"keymap.html"_qs << u"キーの割り当て"_qs;
-}
-
-void TestHelpWindows::helpContexts()
-{
-    QFETCH(int, context);
-    QFETCH(QString, topic);
-    QFETCH(QString, title);
-    HelpViewer viewer;
-    viewer.initialise(QStringLiteral(YUBISAKI_TEST_CHM));
-    QWidget owner;
-    QVERIFY(context < 0 ? viewer.showContents(&owner) : viewer.showContext(&owner, context));
-    QCOMPARE(viewer.currentTopic(), topic);
-    QVERIFY(viewer.window()->isVisible());
-    QCOMPARE(viewer.window()->windowTitle(), title);
-    viewer.shutDown();
-    QVERIFY(!viewer.window());
-}
-
-void TestHelpWindows::helpFollowsLinksAndStaysSilent()
+void TestHelpWindows::helpViewer()
 {
     HelpViewer viewer;
     viewer.initialise(QStringLiteral(YUBISAKI_TEST_CHM));
     QWidget owner;
     QVERIFY(!viewer.showContext(&owner, 99));
     QVERIFY(!viewer.window());
+    QVERIFY(viewer.showContext(&owner, 22));
+    QCOMPARE(viewer.currentTopic(), u"keymap.html"_qs);
+    QCOMPARE(viewer.window()->windowTitle(), u"キーの割り当て"_qs);
     QVERIFY(viewer.showContents(&owner));
     viewer.window()->setSource(QUrl(u"typing.html"_qs));
     QCOMPARE(viewer.window()->documentTitle(), u"文字の入力"_qs);
     viewer.window()->backward();
     QCOMPARE(viewer.currentTopic(), u"index.html"_qs);
+    QVERIFY(viewer.window()->isVisible());
     viewer.shutDown();
+    QVERIFY(!viewer.window());
     // A missing help file opens nothing and says nothing.
     HelpViewer missing;
     missing.initialise(home->filePath(u"yubisaki.chm"_qs));
@@ -368,6 +317,7 @@ void TestHelpWindows::aboutLinks()
 {
     QFETCH(bool, mail);
     QFETCH(QString, target);
+    QCOMPARE(ProgramInfo::AboutVersionText(1, 28, mail ? 3 : 0), mail ? u"Ver 1.28.3"_qs : u"Ver 1.28"_qs);
     RecordingDesktopServices shell;
     frmAbout about(0);
     about.show();
@@ -376,31 +326,6 @@ void TestHelpWindows::aboutLinks()
     QCOMPARE(shell.opened, QStringList{target});
     QVERIFY(!about.isVisible());
     QCOMPARE(about.result(), int(QDialog::Accepted));
-}
-
-void TestHelpWindows::aboutLinkColoursAndIcon()
-{
-    QCOMPARE(ProgramInfo::AboutVersionText(1, 28, 0), u"Ver 1.28"_qs);
-    QCOMPARE(ProgramInfo::AboutVersionText(1, 28, 3), u"Ver 1.28.3"_qs);
-    RecordingDesktopServices shell;
-    frmAbout about(0);
-    about.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&about));
-    const QColor blue(0, 0, 255), red(255, 0, 0);
-    QCOMPARE(colourOf(about.lblHOMEPAGE), blue);
-    moveOver(about.lblHOMEPAGE);
-    QCOMPARE(colourOf(about.lblHOMEPAGE), red);
-    moveOver(about.lblMAIL);
-    QCOMPARE(colourOf(about.lblMAIL), red);
-    moveOver(&about, about.rect().bottomLeft() + QPoint(1, -1));
-    QCOMPARE(colourOf(about.lblHOMEPAGE), blue);
-    QCOMPARE(colourOf(about.lblMAIL), blue);
-    // The icon button only moves the focus.
-    about.cmdICON->setFocus();
-    QTest::mouseClick(about.cmdICON, Qt::LeftButton);
-    QVERIFY(about.isVisible());
-    QTRY_VERIFY(about.OKButton->hasFocus());
-    QVERIFY(shell.opened.isEmpty());
 }
 
 QTEST_MAIN(TestHelpWindows)

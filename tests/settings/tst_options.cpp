@@ -5,13 +5,7 @@
 #include "settings/KeyCaptureBox.h"
 #include "settings/frmOption.h"
 
-#include <QApplication>
-#include <QCheckBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QTabBar>
-#include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
 

@@ -1,6 +1,6 @@
 // The ground of every main-window test: a temporary program folder, the simulated handset on
-// COM1 and scripted message boxes. The window is torn down first, while its port still has
-// a handset at the other end.
+// COM1, scripted message boxes, the window started over them, and the widgets such tests reach.
+// The window is torn down first, while its port still has a handset at the other end.
 #pragma once
 
 #include "core/frmMain.h"
@@ -8,7 +8,15 @@
 #include "platform/MessageBoxes.h"
 #include "settings/SettingsFiles.h"
 
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <memory>
 
