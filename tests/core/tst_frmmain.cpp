@@ -4,6 +4,7 @@
 #include "MainWindowFixture.h"
 #include "core/SingleInstance.h"
 #include "platform/Cp932.h"
+#include "settings/MacroTitle.h"
 
 #include <QFileInfo>
 #include <QProcess>
@@ -67,7 +68,6 @@ private Q_SLOTS:
     void failedOpeningUnticks();
     void deviceWithoutPermission();
     void typedTextReachesTheHandset();
-    void rightClickMenu_data();
     void rightClickMenu();
     void clearEmptiesTheBoxes();
     void closeBoxClosesThePortBeforeWriting();
@@ -181,39 +181,27 @@ void TestFrmMain::typedTextReachesTheHandset()
     QCOMPARE(handset->events().size(), 2);
 }
 
-void TestFrmMain::rightClickMenu_data()
-{
-    QTest::addColumn<int>("macros");
-    QTest::addColumn<QStringList>("shown");
-    QTest::newRow("three macros, three titles") << 3 << QStringList{u"朝の挨拶"_qs, u"マクロ2"_qs, u"マクロ3"_qs};
-    QTest::newRow("no macros, one (なし)") << 0 << QStringList{u"(なし)"_qs};
-}
-
 void TestFrmMain::rightClickMenu()
 {
-    QFETCH(int, macros);
-    QFETCH(QStringList, shown);
+    const QStringList titles{u"朝の挨拶"_qs, u"マクロ2"_qs, u"マクロ3"_qs};
     MainWindowSettings state;
     state.HideOn = 0;
-    if (macros > 0) {
-        state.MacroFiles.clear();
-        QVERIFY(QDir(home->path()).mkdir(u"Macro"_qs));
-        for (int i = 0; i < macros; ++i) {
-            const QString name = QStringLiteral("m%1.mcr").arg(i);
-            state.MacroFiles.append(name);
-            QVERIFY(Cp932::WriteLines(home->filePath(u"Macro/"_qs + name), {u"#"_qs + shown[i], u"<OK>"_qs}).ok);
-        }
+    state.MacroFiles.clear();
+    QVERIFY(QDir().mkpath(MacroFolder(home->path() + u'/')));
+    for (const QString& title : titles) {
+        state.MacroFiles.append(title + u".mcr"_qs);
+        QVERIFY(Cp932::WriteLines(MacroFolder(home->path() + u'/') + state.MacroFiles.last(), {u'#' + title}).ok);
     }
     frmMain& w = startWindow(Settings{}, state);
-    QCOMPARE(w.cmbMacroList->count(), macros);
     QVERIFY(w.Form_MouseUp(Qt::RightButton, w.mapToGlobal(QPoint(5, 5))));
     QStringList visible;
     for (QAction* entry : w.mnuMACRO)
         if (entry->isVisible())
             visible.append(entry->text());
-    QCOMPARE(visible, shown);
+    QCOMPARE(visible, titles);
     w.mnuMENU->close();
     QVERIFY(!w.Form_MouseUp(Qt::LeftButton, QPoint()));
+    // The compact window has no menu.
     w.chkHideOn->setValue(1);
     QVERIFY(!w.Form_MouseUp(Qt::RightButton, QPoint()));
     QVERIFY(!w.mnuMENU->isVisible());

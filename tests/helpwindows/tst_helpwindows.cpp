@@ -142,21 +142,12 @@ void TestHelpWindows::familyRows_data()
     QTest::addColumn<QString>("model");
     QTest::addColumn<bool>("remapped");
     QTest::addColumn<QStringList>("slice"); // consecutive rows of the table
-    QTest::newRow("N504is: both address-list rows")
-        << u"N504is"_qs << false
-        << QStringList{u"カーソルキーの←↑→↓|←↑→↓|←：受信アドレス一覧|○"_qs, u"||→：送信アドレス一覧|○"_qs,
-                       u"Return|決定キー|―|○"_qs};
     QTest::newRow("N210i remapped: volume, redial, no deletion")
         << u"N210i"_qs << true
         << QStringList{u"カーソルキーのEndPageUpPageDownPause|←↑→↓|End：音量下げ|○"_qs,
                        u"||PageDown：音量上げ|○"_qs, u"ScrollLock|決定キー|iモードボタン|○"_qs,
                        u"Shift + ScrollLock|文中の改行|―|○"_qs, u"DelまたはBS、Esc|クリアキー(リダイヤル)|―|○"_qs,
                        u"Shift + DelまたはBS、Esc|―|―|○"_qs, u"Ins|サブメニュー|サイドボタンの設定|○"_qs};
-    QTest::newRow("D209i remapped: voice and keypad")
-        << u"D209i"_qs << true
-        << QStringList{u"Home|文章作成中の文字(かな、カナ、英数字などの)変換キー|―|○"_qs, u"|または「ボイス」||"_qs,
-                       u"テンキーの0～9|端末上にある0～9キーと同様|―|×"_qs,
-                       u"テンキーの*|端末上にある*キーと同様|―|×"_qs, u"テンキーの-|端末上にある#キーと同様|文中の改行|×"_qs};
     QTest::newRow("SO503i remapped: clear key and sub-menu")
         << u"SO503i"_qs << true
         << QStringList{u"DelまたはBS、Esc|クリアキーまたはメールメニュー|―|○"_qs,

@@ -414,14 +414,9 @@ void TestMacroEditor::reEditing()
     QString shownArgument;
     whenModal<QDialog>(
         [&](QDialog& d) {
-            if (auto* text = d.findChild<QPlainTextEdit*>()) {
-                shownArgument = text->toPlainText();
-                text->setPlainText(typed);
-            } else {
-                auto* box = d.findChild<QLineEdit*>();
-                shownArgument = box->selectedText();
-                box->setText(typed);
-            }
+            auto* box = d.findChild<QLineEdit*>();
+            shownArgument = box->selectedText();
+            box->setText(typed);
             static_cast<CommandEditDialog&>(d).cmdOK->click();
         },
         reached);

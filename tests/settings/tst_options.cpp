@@ -234,7 +234,6 @@ void TestOptions::cableOption_data()
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<bool>("shown");
     QTest::newRow("no /d: hidden, kept") << QStringList{} << false;
-    QTest::newRow("/D is not /d") << QStringList{u"/D"_qs} << false;
     QTest::newRow("/d: shown, unticked stores 0") << QStringList{u"x/d"_qs} << true;
 }
 

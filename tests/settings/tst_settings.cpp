@@ -124,7 +124,6 @@ void TestSettings::lookup_data()
     QTest::newRow("= in the value") << o + u"PdcType=a=b"_qs << u"PdcType"_qs << u"a=b"_qs;
     QTest::newRow("matching quotes stripped") << o + u"PdcType=\" P5 \""_qs << u"PdcType"_qs << u" P5 "_qs;
     QTest::newRow("first of two keys") << o + u"ComPort=1\r\nCOMPORT=2"_qs << u"ComPort"_qs << u"1"_qs;
-    QTest::newRow("CR alone ends a line") << u"[Option]\rA=7\rB=1"_qs << u"A"_qs << u"7"_qs;
     QTest::newRow("NUL ends the value") << o + u"A=P5"_qs + QChar(0) + u"x"_qs << u"A"_qs << u"P5"_qs;
     QTest::newRow("254 characters, after the quotes")
         << o + u"A=\""_qs + long300 + u'"' << u"A"_qs << long300.first(254);
@@ -294,7 +293,6 @@ void TestSettings::macroTitles_data()
     QTest::addColumn<QByteArray>("firstLine");
     QTest::addColumn<QString>("title");
     QTest::newRow("title with a comma") << QByteArray("#\x83\x81\x81[\x83\x8b, draft\r\n") << u"メール"_qs;
-    QTest::newRow("blanks, CR alone") << QByteArray("  # x\r<OK>") << u" x"_qs;
     QTest::newRow("long line without end") << QByteArray("#") + QByteArray(3 << 20, 'x') << QString((1 << 20) - 1, u'x');
 }
 
