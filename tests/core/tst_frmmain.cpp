@@ -67,7 +67,6 @@ private Q_SLOTS:
     void failedOpeningUnticks_data();
     void failedOpeningUnticks();
     void deviceWithoutPermission();
-    void typedTextReachesTheHandset();
     void rightClickMenu();
     void clearEmptiesTheBoxes();
     void closeBoxClosesThePortBeforeWriting();
@@ -162,23 +161,6 @@ void TestFrmMain::deviceWithoutPermission()
     // The user learns what to do about it, and the switch is off again.
     QVERIFY2(out.contains(u"権限がありません"_qs) && out.contains(u"dialout"_qs), qPrintable(out));
     QVERIFY2(out.contains(u"power 0 open 0"_qs), qPrintable(out));
-}
-
-void TestFrmMain::typedTextReachesTheHandset()
-{
-    Settings unconverted;
-    unconverted.IMEON = 0;
-    frmMain& w = startWindow(unconverted);
-    QTest::mouseClick(w.chkPower, Qt::LeftButton);
-    QTest::keyClicks(w.txtInput, u"ab"_qs);
-    QVERIFY(handset->waitForEvents(2, 5000));
-    QCOMPARE(handset->screen().text(), u"ab"_qs);
-    QCOMPARE(w.txtInputBuffer->logText(), u"ab"_qs);
-    // With the power off the box is locked and nothing goes out.
-    w.chkPower->setValue(0);
-    QTest::keyClicks(w.txtInput, u"c"_qs);
-    QVERIFY(w.txtInput->text().isEmpty());
-    QCOMPARE(handset->events().size(), 2);
 }
 
 void TestFrmMain::rightClickMenu()

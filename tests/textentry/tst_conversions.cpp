@@ -49,8 +49,6 @@ class TestConversions : public QObject {
 private Q_SLOTS:
     void romaji_data();
     void romaji();
-    void romajiTyped_data();
-    void romajiTyped();
     void everyRomajiEntryTypesKeyByKey();
     void alphabetAndKana_data();
     void alphabetAndKana();
@@ -92,29 +90,6 @@ void TestConversions::romaji()
     QCOMPARE(ConvertRoma(text, gotKana, gotRemainder), !kana.isEmpty() && kana != u"stale");
     QCOMPARE(gotKana, kana);
     QCOMPARE(gotRemainder, remainder);
-}
-
-void TestConversions::romajiTyped_data()
-{
-    QTest::addColumn<QString>("keys");
-    QTest::addColumn<QString>("sent");
-    QTest::addColumn<QString>("pending");
-    QTest::newRow("kannji") << u"kannji"_qs << u"かんじ"_qs << QString();
-    QTest::newRow("gakkou") << u"gakkou"_qs << u"がっこう"_qs << QString();
-    QTest::newRow("mattya") << u"mattya"_qs << u"まっちゃ"_qs << QString();
-    QTest::newRow("unfinished syllable waits") << u"kas"_qs << u"か"_qs << u"s"_qs;
-    QTest::newRow("nkak goes out raw at four") << u"nkak"_qs << u"nkak"_qs << QString();
-    QTest::newRow("digits and signs") << u"1-2."_qs << u"１ー２。"_qs << QString();
-}
-
-void TestConversions::romajiTyped()
-{
-    QFETCH(QString, keys);
-    QFETCH(QString, sent);
-    QFETCH(QString, pending);
-    QString rest;
-    QCOMPARE(TypeRomaji(keys, &rest), sent);
-    QCOMPARE(rest, pending);
 }
 
 // An entry that began with a shorter one, or with a doubled letter, could never be typed: the
