@@ -73,12 +73,7 @@ frmMain& TestHelpWindows::start(const QString& pdcType, std::int16_t mostFront)
     Settings s;
     s.PdcType = pdcType;
     s.MostFront = mostFront;
-    if (!WriteSettingsFileIn(home->path() + u'/', s, {}).result.ok)
-        qFatal("setting.ini not written");
-    window = std::make_unique<frmMain>(ParseCommandLine({}));
-    window->Form_Load();
-    window->show();
-    return *window;
+    return startWindow(s);
 }
 
 frmKeyHelp& TestHelpWindows::openKeyHelp()
@@ -253,9 +248,7 @@ void TestHelpWindows::keyHelpStoresTheModelAtClose()
     second->cmbPdcType->setCurrentIndex(second->cmbPdcType->findText(u"SO503i"_qs));
     w.close();
     QVERIFY(w.exited() && !second);
-    QFile file(SettingsFilePath(home->path() + u'/'));
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QVERIFY(file.readAll().contains("PdcType=SO503i\r\n"));
+    QVERIFY(fileBytes(settingsPath()).contains("PdcType=SO503i\r\n"));
 }
 
 void TestHelpWindows::keyHelpNeverKeptOnTop()
