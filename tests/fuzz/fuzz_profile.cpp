@@ -1,5 +1,7 @@
-// libFuzzer target: the profile lookup and the number reading over any bytes as setting.ini.
+// libFuzzer target: the profile lookup, the number reading and the [Macro] fields, in both
+// layouts, over any bytes as setting.ini.
 #include "platform/Cp932.h"
+#include "settings/MacroFields.h"
 #include "settings/ProfileReader.h"
 #include "settings/SettingsNumbers.h"
 
@@ -28,5 +30,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         profile.Value(section, own);
     }
+    const QStringList lines = Cp932::SplitLines(text);
+    for (bool older : {false, true}) {
+        const QStringList entries = ReadMacroEntries(lines, older);
+        if (entries.isEmpty() || entries.size() > MaxMacroEntries)
+            std::abort();
+    }
+    if (!lines.isEmpty() && FirstField(lines.front()).size() > lines.front().size())
+        std::abort();
     return 0;
 }

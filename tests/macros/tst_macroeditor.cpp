@@ -1,25 +1,16 @@
 // The macro editor on the offscreen platform over a real main window and a temporary program
 // folder: the selection rule and its question, key recording, the command and macro list
-// operations, saving, closing, and a macro built here that the interpreter then plays.
+// operations, the command dialogs, the file chooser, saving, closing, and a macro built here
+// that the interpreter then plays.
 #include "HandsetKeys.h"
 #include "MacroEditorFixture.h"
 #include "macros/CommandEditDialogs.h"
-#include "phonesim/Handset.h"
+#include "macros/frmFileOpen.h"
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPushButton>
-
-namespace {
-
-QString discardQuestion() { return u"編集した内容が失われます。\r\nよろしいですか？"_qs; }
-
-} // namespace
 
 class TestMacroEditor : public QObject, private MacroEditorFixture {
     Q_OBJECT
@@ -32,17 +23,17 @@ private Q_SLOTS:
     void recordingTakesTheButtonsRoles();
     void commandOperations_data();
     void commandOperations();
-    void deletingAMacro_data();
-    void deletingAMacro();
-    void savingAsAddsAnEntry();
+    void removingAnEntry_data();
+    void removingAnEntry();
     void savingNeverReplacesAnotherListedFile();
     void aFailedSaveOnCloseKeepsTheEditorOpen_data();
     void aFailedSaveOnCloseKeepsTheEditorOpen();
-    void movingAMacroKeepsItsEdits();
-    void aRemovedEntryOutsideTheFolderIsNeverDeleted();
     void builtSavedReloadedAndPlayed();
-    void theMainWindowOpensTheEditor();
-    void helpOpensAtTheEditorsTopic();
+    void commandDialogs_data();
+    void commandDialogs();
+    void reEditing_data();
+    void reEditing();
+    void fileChooser();
 
 private:
     // Types into the command dialog that the next click opens, and presses its OK.
@@ -68,40 +59,34 @@ void TestMacroEditor::selectingAMacro()
     frmMacro& e = openEditor({u"a.mcr"_qs, u"gone.mcr"_qs, u"b.mcr"_qs});
     // The first entry is loaded at opening; the missing file keeps its place under its name.
     QCOMPARE(entries(e.lstMacroList), (QStringList{u"Alpha"_qs, u"gone.mcr"_qs, u"Beta"_qs}));
-    QCOMPARE(e.ShownMacroIndex, 0);
     QCOMPARE(e.txtMacroName->text(), u"Alpha, with a comma"_qs);
     QCOMPARE(entries(e.lstMacro), (QStringList{u"<UP>"_qs, u"  #<TEXT>keep Case"_qs}));
-    QVERIFY(!e.cmdCosmetic->isVisible());
-
     // Reselecting the loaded entry asks nothing and reloads nothing.
     e.cmdAddCrlf->click();
     frmMacro::selectRow(e.lstMacroList, 0);
     QVERIFY(boxes->shown.isEmpty());
-    QCOMPARE(e.lstMacro->count(), 3);
-
     // Another macro with unsaved edits: No keeps the edits and the selection.
     boxes->answers = {MsgAnswer::No};
     frmMacro::selectRow(e.lstMacroList, 2);
     QCOMPARE(boxes->shown.size(), 1);
-    QCOMPARE(boxes->shown[0].text, discardQuestion());
-    QCOMPARE(boxes->shown[0].icon, MsgIcon::Question);
+    QCOMPARE(boxes->shown[0].text, u"編集した内容が失われます。\r\nよろしいですか？"_qs);
     QCOMPARE(boxes->shown[0].defaultAnswer, std::optional(MsgAnswer::No));
     QCOMPARE(frmMacro::selectedRow(e.lstMacroList), 0);
     QCOMPARE(e.lstMacro->count(), 3);
-    QVERIFY(e.MacroEdited);
-
     // Yes loads it.
     frmMacro::selectRow(e.lstMacroList, 2);
     QCOMPARE(entries(e.lstMacro), QStringList{u"<DOWN>"_qs});
-    QCOMPARE(e.txtFileName->text(), u"b.mcr"_qs);
     QVERIFY(!e.MacroEdited);
-
+    // Moving it keeps its edits.
+    e.cmdAddCrlf->click();
+    e.cmdUpMacro->click();
+    QCOMPARE(entries(e.lstFileName), (QStringList{u"a.mcr"_qs, u"b.mcr"_qs, u"gone.mcr"_qs}));
+    QCOMPARE(entries(e.lstMacro), (QStringList{u"<DOWN>"_qs, u"<CR>"_qs}));
     // The missing file is reported and shows no commands.
     boxes->shown.clear();
-    frmMacro::selectRow(e.lstMacroList, 1);
-    QCOMPARE(boxes->shown.size(), 1);
-    QCOMPARE(boxes->shown[0].text, u"ファイルが見つかりませんでした。\r\n一度ご確認ください。"_qs);
-    QCOMPARE(boxes->shown[0].icon, MsgIcon::Critical);
+    boxes->answers = {MsgAnswer::Yes};
+    frmMacro::selectRow(e.lstMacroList, 2);
+    QCOMPARE(boxes->shown.last().text, u"ファイルが見つかりませんでした。\r\n一度ご確認ください。"_qs);
     QCOMPARE(e.lstMacro->count(), 0);
 }
 
@@ -111,14 +96,10 @@ void TestMacroEditor::recordingKeys_data()
     QTest::addColumn<int>("modifiers");
     QTest::addColumn<QStringList>("recorded");
     QTest::newRow("Shift+F5 is F17") << int(Qt::Key_F5) << int(Qt::ShiftModifier) << QStringList{u"<F17>"_qs};
-    QTest::newRow("Shift with KEY_OK is CR") << int(Qt::Key_Return) << int(Qt::ShiftModifier) << QStringList{u"<CR>"_qs};
-    QTest::newRow("Ctrl+Up is CTRL then UP")
-        << int(Qt::Key_Up) << int(Qt::ControlModifier) << QStringList{u"<CTRL>"_qs, u"<UP>"_qs};
+    QTest::newRow("Ctrl+Up is CTRL then UP") << int(Qt::Key_Up) << int(Qt::ControlModifier)
+                                             << QStringList{u"<CTRL>"_qs, u"<UP>"_qs};
     QTest::newRow("Shift+Up is nothing") << int(Qt::Key_Up) << int(Qt::ShiftModifier) << QStringList{};
-    QTest::newRow("Enter is OK") << int(Qt::Key_Return) << 0 << QStringList{u"<OK>"_qs};
-    QTest::newRow("ESC is a clear key") << int(Qt::Key_Escape) << 0 << QStringList{u"<CLEAR>"_qs};
     QTest::newRow("keypad minus is TEN-#") << int(Qt::Key_Minus) << int(Qt::KeypadModifier) << QStringList{u"<TEN-#>"_qs};
-    QTest::newRow("a letter is not recorded") << int(Qt::Key_A) << 0 << QStringList{};
 }
 
 void TestMacroEditor::recordingKeys()
@@ -130,10 +111,7 @@ void TestMacroEditor::recordingKeys()
     e.chkRecording->setChecked(true);
     QTest::keyClick(e.txtInput, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
     QCOMPARE(entries(e.lstMacro), recorded);
-    QVERIFY(e.MacroEdited);
-    QVERIFY(e.isVisible());
     QVERIFY(e.txtInput->text().isEmpty());
-
     // Recording inserts before the selected command, indented like it.
     e.lstMacro->clear();
     e.lstMacro->addItems({u"<LOOP>2"_qs, u"  <DOWN>"_qs});
@@ -148,7 +126,6 @@ void TestMacroEditor::recordingTakesTheButtonsRoles()
     frmMacro& e = openEditor({});
     e.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&e));
-    QVERIFY(e.cmdOK->isDefault());
     e.chkRecording->setChecked(true);
     QVERIFY(!e.cmdOK->isDefault());
     QCOMPARE(QApplication::focusWidget(), e.txtInput);
@@ -165,6 +142,8 @@ void TestMacroEditor::recordingTakesTheButtonsRoles()
     }
     e.txtMacroName->setFocus();
     QVERIFY(e.cmdOK->isDefault());
+    e.cmdHelp->click();
+    QCOMPARE(window->helpViewer().currentTopic(), u"macroeditor.html"_qs);
     // The title bar's close is Cancel: with edits it asks, and Cancel keeps the window.
     boxes->answers = {MsgAnswer::Cancel};
     e.close();
@@ -182,34 +161,27 @@ void TestMacroEditor::commandOperations_data()
     QTest::addColumn<QString>("button");
     QTest::addColumn<QStringList>("after");
     QTest::addColumn<int>("selectedAfter");
+    QTest::addColumn<bool>("edited");
     const QStringList loop{u"<CR>"_qs, u"  <LOOP>2"_qs, u"    <UP>"_qs, u"<DOWN>"_qs, u"  <LOOPEND>"_qs};
     QTest::newRow("up below a LOOP: two blanks more than it")
         << loop << 3 << u"cmdUpCommand"_qs
-        << QStringList{u"<CR>"_qs, u"  <LOOP>2"_qs, u"    <DOWN>"_qs, u"    <UP>"_qs, u"  <LOOPEND>"_qs} << 2;
+        << QStringList{u"<CR>"_qs, u"  <LOOP>2"_qs, u"    <DOWN>"_qs, u"    <UP>"_qs, u"  <LOOPEND>"_qs} << 2 << true;
     QTest::newRow("down past the LOOPEND")
         << loop << 3 << u"cmdDownCommand"_qs
-        << QStringList{u"<CR>"_qs, u"  <LOOP>2"_qs, u"    <UP>"_qs, u"  <LOOPEND>"_qs, u"  <DOWN>"_qs} << 4;
-    QTest::newRow("up at the top does nothing") << loop << 0 << u"cmdUpCommand"_qs << loop << 0;
-    QTest::newRow("disable after the blanks")
-        << QStringList{u"  <UP>"_qs} << 0 << u"cmdComment"_qs << QStringList{u"  #<UP>"_qs} << 0;
-    QTest::newRow("enable again") << QStringList{u"  #<UP>"_qs} << 0 << u"cmdComment"_qs << QStringList{u"  <UP>"_qs} << 0;
-    QTest::newRow("the marker nearest the tag goes")
-        << QStringList{u"#;<UP>"_qs} << 0 << u"cmdComment"_qs << QStringList{u"#<UP>"_qs} << 0;
-    QTest::newRow("delete the last selects the new last")
-        << QStringList{u"<UP>"_qs, u"<DOWN>"_qs} << 1 << u"cmdDelCommand"_qs << QStringList{u"<UP>"_qs} << 0;
-    QTest::newRow("delete the only one")
-        << QStringList{u"<UP>"_qs} << 0 << u"cmdDelCommand"_qs << QStringList{} << -1;
-    QTest::newRow("CR before the selected one, which stays selected")
-        << QStringList{u"<LOOP>2"_qs, u"  <UP>"_qs} << 1 << u"cmdAddCrlf"_qs
-        << QStringList{u"<LOOP>2"_qs, u"  <CR>"_qs, u"  <UP>"_qs} << 2;
+        << QStringList{u"<CR>"_qs, u"  <LOOP>2"_qs, u"    <UP>"_qs, u"  <LOOPEND>"_qs, u"  <DOWN>"_qs} << 4 << true;
+    QTest::newRow("up at the top does nothing") << loop << 0 << u"cmdUpCommand"_qs << loop << 0 << false;
+    QTest::newRow("disable after the blanks") << QStringList{u"  <UP>"_qs} << 0 << u"cmdComment"_qs
+                                              << QStringList{u"  #<UP>"_qs} << 0 << true;
+    QTest::newRow("the marker nearest the tag goes") << QStringList{u"#;<UP>"_qs} << 0 << u"cmdComment"_qs
+                                                     << QStringList{u"#<UP>"_qs} << 0 << true;
+    QTest::newRow("delete the only one") << QStringList{u"<UP>"_qs} << 0 << u"cmdDelCommand"_qs << QStringList{} << -1
+                                         << true;
     QTest::newRow("loop end two blanks left of the body")
         << QStringList{u"<LOOP>2"_qs, u"  <UP>"_qs, u"<DOWN>"_qs} << 2 << u"cmdAddLoopEnd"_qs
-        << QStringList{u"<LOOP>2"_qs, u"  <UP>"_qs, u"<LOOPEND>"_qs, u"<DOWN>"_qs} << 3;
-    QTest::newRow("appending: no indentation, no selection")
-        << QStringList{u"<LOOP>2"_qs} << -1 << u"cmdAddCrlf"_qs << QStringList{u"<LOOP>2"_qs, u"<CR>"_qs} << -1;
-    QTest::newRow("tidy") << QStringList{u"<LOOP>2"_qs, u"<UP>"_qs, u"      <LOOPEND>"_qs, u"<LOOPEND>"_qs} << -1
-                          << u"cmdCosmetic"_qs
-                          << QStringList{u"<LOOP>2"_qs, u"  <UP>"_qs, u"<LOOPEND>"_qs, u"<LOOPEND>"_qs} << -1;
+        << QStringList{u"<LOOP>2"_qs, u"  <UP>"_qs, u"<LOOPEND>"_qs, u"<DOWN>"_qs} << 3 << true;
+    QTest::newRow("tidying changes no command")
+        << QStringList{u"<LOOP>2"_qs, u"<UP>"_qs, u"      <LOOPEND>"_qs, u"<LOOPEND>"_qs} << -1 << u"cmdCosmetic"_qs
+        << QStringList{u"<LOOP>2"_qs, u"  <UP>"_qs, u"<LOOPEND>"_qs, u"<LOOPEND>"_qs} << -1 << false;
 }
 
 void TestMacroEditor::commandOperations()
@@ -219,6 +191,7 @@ void TestMacroEditor::commandOperations()
     QFETCH(QString, button);
     QFETCH(QStringList, after);
     QFETCH(int, selectedAfter);
+    QFETCH(bool, edited);
     frmMacro& e = openEditor({}, {}, {u"/d"_qs});
     e.lstMacro->addItems(before);
     frmMacro::selectRow(e.lstMacro, selected);
@@ -227,51 +200,37 @@ void TestMacroEditor::commandOperations()
     pressed->click();
     QCOMPARE(entries(e.lstMacro), after);
     QCOMPARE(frmMacro::selectedRow(e.lstMacro), selectedAfter);
-    QCOMPARE(e.MacroEdited, button != u"cmdCosmetic" && !(before == after && button != u"cmdComment"));
+    QCOMPARE(e.MacroEdited, edited);
 }
 
-void TestMacroEditor::deletingAMacro_data()
+void TestMacroEditor::removingAnEntry_data()
 {
+    QTest::addColumn<QStringList>("listed");
     QTest::addColumn<bool>("ok");
-    QTest::newRow("Cancel keeps the file and the main list") << false;
-    QTest::newRow("OK deletes the file") << true;
+    QTest::addColumn<bool>("kept"); // the first entry's file
+    QTest::newRow("Cancel keeps the file and the list") << QStringList{u"a.mcr"_qs, u"b.mcr"_qs} << false << true;
+    QTest::newRow("OK deletes the file") << QStringList{u"a.mcr"_qs, u"b.mcr"_qs} << true << false;
+    QTest::newRow("a file another entry lists is kept") << QStringList{u"a.mcr"_qs, u"b.mcr"_qs, u"a.mcr"_qs} << true
+                                                        << true;
+    QTest::newRow("outside the folder, never deleted") << QStringList{u"../setting.ini"_qs, u"b.mcr"_qs} << true << true;
 }
 
-void TestMacroEditor::deletingAMacro()
+void TestMacroEditor::removingAnEntry()
 {
+    QFETCH(QStringList, listed);
     QFETCH(bool, ok);
+    QFETCH(bool, kept);
     writeMacro(u"a.mcr"_qs, {u"#A"_qs, u"<UP>"_qs});
     writeMacro(u"b.mcr"_qs, {u"#B"_qs, u"<DOWN>"_qs});
-    frmMacro& e = openEditor({u"a.mcr"_qs, u"b.mcr"_qs});
+    frmMacro& e = openEditor(listed);
     e.cmdDelMacro->click();
     QCOMPARE(boxes->shown.last().text, u"ファイルも削除されます。\r\n本当に削除してもよろしいですか？"_qs);
-    QCOMPARE(entries(e.lstMacroList), QStringList{u"B"_qs});
     QCOMPARE(e.ShownMacroIndex, -1);
-    QVERIFY(e.txtMacroName->text().isEmpty() && e.lstMacro->count() == 0);
     (ok ? e.cmdOK : e.cmdCancel)->click();
     QVERIFY(!e.isVisible());
-    QCOMPARE(QFileInfo::exists(macroFolder() + u"a.mcr"_qs), !ok);
-    QCOMPARE(window->macroFiles(), ok ? QStringList{u"b.mcr"_qs} : (QStringList{u"a.mcr"_qs, u"b.mcr"_qs}));
-    QCOMPARE(window->cmbMacroList->count(), ok ? 1 : 2);
+    QCOMPARE(QFileInfo::exists(macroFolder() + listed[0]), kept);
+    QCOMPARE(window->macroFiles(), ok ? listed.mid(1) : listed);
     QCOMPARE(window->cmbMacroList->itemText(0), ok ? u"B"_qs : u"A"_qs);
-    QCOMPARE(window->cmbMacroList->itemData(0).toInt(), 0);
-}
-
-void TestMacroEditor::savingAsAddsAnEntry()
-{
-    writeMacro(u"a.mcr"_qs, {u"#A"_qs, u"<UP>"_qs});
-    frmMacro& e = openEditor({u"a.mcr"_qs});
-    e.cmdSaveAs->click();
-    QCOMPARE(entries(e.lstMacroList), (QStringList{u"A"_qs, u"A"_qs}));
-    QCOMPARE(entries(e.lstFileName), (QStringList{u"a.mcr"_qs, u"a.mcr"_qs}));
-    QCOMPARE(e.ShownMacroIndex, -1);
-    QVERIFY(e.txtFileName->text().isEmpty());
-    // Removing one of the two entries leaves the file the other still lists.
-    frmMacro::selectRow(e.lstMacroList, 0);
-    e.cmdDelMacro->click();
-    e.cmdOK->click();
-    QVERIFY(QFileInfo::exists(macroFolder() + u"a.mcr"_qs));
-    QCOMPARE(window->macroFiles(), QStringList{u"a.mcr"_qs});
 }
 
 void TestMacroEditor::savingNeverReplacesAnotherListedFile()
@@ -283,11 +242,9 @@ void TestMacroEditor::savingNeverReplacesAnotherListedFile()
     e.cmdAddCrlf->click();
     QVERIFY(e.cmdSaveMacro_Click());
     QCOMPARE(Cp932::ReadLines(macroFolder() + u"a.mcr"_qs).lines, (QStringList{u"#A"_qs, u"<UP>"_qs, u"<CR>"_qs}));
-    QVERIFY(!e.MacroEdited);
     // Another listed macro's file name gets an underscore.
     e.txtFileName->setText(u"b"_qs);
     QVERIFY(e.cmdSaveMacro_Click());
-    QCOMPARE(e.txtFileName->text(), u"b_.mcr"_qs);
     QCOMPARE(entries(e.lstFileName), (QStringList{u"b_.mcr"_qs, u"b.mcr"_qs}));
     QCOMPARE(Cp932::ReadLines(macroFolder() + u"b.mcr"_qs).lines, (QStringList{u"#B"_qs, u"<DOWN>"_qs}));
     // A new macro is appended and becomes the shown one, so a second save replaces it.
@@ -297,7 +254,6 @@ void TestMacroEditor::savingNeverReplacesAnotherListedFile()
     QVERIFY(e.cmdSaveMacro_Click());
     QVERIFY(e.cmdSaveMacro_Click());
     QCOMPARE(entries(e.lstFileName), (QStringList{u"b_.mcr"_qs, u"b.mcr"_qs, u"n.mcr"_qs}));
-    QCOMPARE(e.ShownMacroIndex, 2);
 }
 
 void TestMacroEditor::aFailedSaveOnCloseKeepsTheEditorOpen_data()
@@ -322,43 +278,9 @@ void TestMacroEditor::aFailedSaveOnCloseKeepsTheEditorOpen()
     e.cmdOK->click();
     QCOMPARE(boxes->shown.size(), 2);
     QVERIFY2(boxes->shown[1].text.startsWith(message), qPrintable(boxes->shown[1].text));
-    QVERIFY(e.isVisible());
+    QVERIFY(e.isVisible() && e.MacroEdited);
     QCOMPARE(entries(e.lstMacro), QStringList{u"<CR>"_qs});
-    QCOMPARE(e.txtFileName->text(), fileName);
-    QCOMPARE(e.lstMacroList->count(), 0);
-    QVERIFY(e.MacroEdited);
     QCOMPARE(window->macroFiles(), QStringList{QString()});
-}
-
-void TestMacroEditor::movingAMacroKeepsItsEdits()
-{
-    writeMacro(u"a.mcr"_qs, {u"#A"_qs, u"<UP>"_qs});
-    writeMacro(u"b.mcr"_qs, {u"#B"_qs, u"<DOWN>"_qs});
-    frmMacro& e = openEditor({u"a.mcr"_qs, u"b.mcr"_qs});
-    e.cmdAddCrlf->click();
-    e.cmdDownMacro->click();
-    QVERIFY(boxes->shown.isEmpty());
-    QCOMPARE(entries(e.lstFileName), (QStringList{u"b.mcr"_qs, u"a.mcr"_qs}));
-    QCOMPARE(frmMacro::selectedRow(e.lstMacroList), 1);
-    QCOMPARE(e.ShownMacroIndex, 1);
-    QCOMPARE(entries(e.lstMacro), (QStringList{u"<UP>"_qs, u"<CR>"_qs}));
-    boxes->answers = {MsgAnswer::No};
-    e.cmdOK->click();
-    QCOMPARE(window->macroFiles(), (QStringList{u"b.mcr"_qs, u"a.mcr"_qs}));
-    QCOMPARE(window->cmbMacroList->itemText(1), u"A"_qs);
-}
-
-void TestMacroEditor::aRemovedEntryOutsideTheFolderIsNeverDeleted()
-{
-    writeMacro(u"a.mcr"_qs, {u"#A"_qs, u"<UP>"_qs});
-    frmMacro& e = openEditor({u"../setting.ini"_qs, u"a.mcr"_qs});
-    const QString settingsFile = home->path() + u"/setting.ini"_qs;
-    QVERIFY(QFileInfo::exists(settingsFile));
-    QCOMPARE(frmMacro::selectedRow(e.lstMacroList), 0);
-    e.cmdDelMacro->click();
-    e.cmdOK->click();
-    QVERIFY(QFileInfo::exists(settingsFile));
-    QCOMPARE(window->macroFiles(), QStringList{u"a.mcr"_qs});
 }
 
 void TestMacroEditor::builtSavedReloadedAndPlayed()
@@ -413,30 +335,152 @@ void TestMacroEditor::builtSavedReloadedAndPlayed()
     QVERIFY2(handset->screen().text().startsWith(u"かa\nbかa\nb"_qs), qPrintable(handset->screen().text()));
 }
 
-void TestMacroEditor::theMainWindowOpensTheEditor()
+void TestMacroEditor::commandDialogs_data()
 {
-    writeMacro(u"a.mcr"_qs, {u"#A"_qs, u"<UP>"_qs});
-    start({u"a.mcr"_qs});
-    QVERIFY(window->cmdMacroSetting->isEnabled());
-    QVERIFY(window->mnuCOMMAND[0]->isEnabled());
-    bool reached = false;
-    whenModal<frmMacro>(
-        [](frmMacro& e) {
-            QCOMPARE(e.windowTitle(), u"キーマクロ編集"_qs);
-            QVERIFY(e.isModal());
-            e.cmdCancel->click();
-        },
-        reached);
-    window->mnuCOMMAND[0]->trigger();
-    QVERIFY(reached);
+    QTest::addColumn<QString>("dialog");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("stored"); // before the selected "  <UP>"; empty: nothing stored
+    QTest::addColumn<bool>("staysOpen");
+    QTest::newRow("wait with blanks kept") << u"wait"_qs << u" 1.50 "_qs << QStringList{u"  <WAIT> 1.50 "_qs} << false;
+    QTest::newRow("wait 0 refused") << u"wait"_qs << u"0"_qs << QStringList{} << true;
+    QTest::newRow("loop 0.5 is 0, refused") << u"loop"_qs << u"0.5"_qs << QStringList{} << true;
+    QTest::newRow("loop above the range") << u"loop"_qs << u"3000000000"_qs << QStringList{u"  <LOOP>2147483647"_qs}
+                                          << false;
+    QTest::newRow("empty message is a bare DIALOG") << u"dialog"_qs << QString() << QStringList{u"  <DIALOG>"_qs} << false;
+    QTest::newRow("text: two line breaks are two CRs")
+        << u"text"_qs << u"a\n\nb"_qs << QStringList{u"  <TEXT>a"_qs, u"  <CR>"_qs, u"  <CR>"_qs, u"  <TEXT>b"_qs} << false;
+    QTest::newRow("text: empty is Cancel") << u"text"_qs << QString() << QStringList{} << false;
 }
 
-void TestMacroEditor::helpOpensAtTheEditorsTopic()
+void TestMacroEditor::commandDialogs()
 {
+    QFETCH(QString, dialog);
+    QFETCH(QString, typed);
+    QFETCH(QStringList, stored);
+    QFETCH(bool, staysOpen);
     frmMacro& e = openEditor({});
-    e.cmdHelp->click();
-    QCOMPARE(window->helpViewer().currentTopic(), u"macroeditor.html"_qs);
-    QVERIFY(e.isVisible());
+    e.lstMacro->addItems({u"<LOOP>2"_qs, u"  <UP>"_qs, u"<LOOPEND>"_qs});
+    frmMacro::selectRow(e.lstMacro, 1);
+    std::unique_ptr<CommandEditDialog> d;
+    if (dialog == u"wait")
+        d = std::make_unique<frmWaitEdit>(e);
+    else if (dialog == u"loop")
+        d = std::make_unique<frmLoopEdit>(e);
+    else if (dialog == u"dialog")
+        d = std::make_unique<frmDialogEdit>(e);
+    else
+        d = std::make_unique<frmTextEdit>(e);
+    d->show();
+    if (auto* text = d->findChild<QPlainTextEdit*>())
+        text->setPlainText(typed);
+    else
+        d->findChild<QLineEdit*>()->setText(typed);
+    d->cmdOK->click();
+    QCOMPARE(d->isVisible(), staysOpen);
+    QCOMPARE(entries(e.lstMacro), (QStringList{u"<LOOP>2"_qs} + stored + QStringList{u"  <UP>"_qs, u"<LOOPEND>"_qs}));
+    // The text dialog's selection ends on the last line put in; the others keep it.
+    QCOMPARE(frmMacro::selectedRow(e.lstMacro), int(stored.size()) + (dialog == u"text" && !stored.isEmpty() ? 0 : 1));
+    QCOMPARE(e.MacroEdited, !stored.isEmpty());
+    QVERIFY(boxes->shown.isEmpty());
+}
+
+void TestMacroEditor::reEditing_data()
+{
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<int>("menuEntry"); // -1: no dialog for it
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("after");
+    QTest::newRow("an indented WAIT keeps its indentation, by double click")
+        << u"  <WAIT>1"_qs << 5 << u"2.5"_qs << QStringList{u"<UP>"_qs, u"  <WAIT>2.5"_qs, u"<DOWN>"_qs};
+    QTest::newRow("a LOOP count") << u"<LOOP>2"_qs << 8 << u"7"_qs << QStringList{u"<UP>"_qs, u"<LOOP>7"_qs, u"<DOWN>"_qs};
+    QTest::newRow("a disabled WAIT has none") << u"#<WAIT>1"_qs << -1 << QString()
+                                              << QStringList{u"<UP>"_qs, u"#<WAIT>1"_qs, u"<DOWN>"_qs};
+}
+
+void TestMacroEditor::reEditing()
+{
+    QFETCH(QString, entry);
+    QFETCH(int, menuEntry);
+    QFETCH(QString, typed);
+    QFETCH(QStringList, after);
+    frmMacro& e = openEditor({});
+    e.lstMacro->addItems({u"<UP>"_qs, entry, u"<DOWN>"_qs});
+    frmMacro::selectRow(e.lstMacro, 1);
+    e.updateCommandMenu();
+    for (int i = 5; i <= 8; ++i)
+        QCOMPARE(e.mnuCommandMenu[i]->isEnabled(), i == menuEntry);
+    // The dialog starts with the argument; what is typed replaces it.
+    bool reached = false;
+    QString shownArgument;
+    whenModal<QDialog>(
+        [&](QDialog& d) {
+            auto* box = d.findChild<QLineEdit*>();
+            shownArgument = box->selectedText();
+            box->setText(typed);
+            static_cast<CommandEditDialog&>(d).cmdOK->click();
+        },
+        reached);
+    if (menuEntry == 5 || menuEntry < 0)
+        doubleClickRow(e.lstMacro, 1);
+    else
+        e.mnuCommandMenu[menuEntry]->trigger();
+    QCoreApplication::processEvents(); // lets an unused dialog action run while `reached` lives
+    QCOMPARE(reached, menuEntry >= 0);
+    if (reached)
+        QCOMPARE(shownArgument, entry.mid(entry.indexOf(u'>') + 1));
+    QCOMPARE(entries(e.lstMacro), after);
+    QVERIFY(!e.MacroEditMode);
+    QCOMPARE(e.MacroEdited, menuEntry >= 0);
+}
+
+void TestMacroEditor::fileChooser()
+{
+    writeMacro(u"b.mcr"_qs, {u"#B"_qs, u"<DOWN>"_qs});
+    writeMacro(u"a.mcr"_qs, {u"#A"_qs, u"<UP>"_qs});
+    writeMacro(u"other.mcr"_qs, {u"#Other, titled"_qs, u"<left>"_qs});
+    writeMacro(u"a.mcr.bak"_qs, {u"x"_qs});
+    QVERIFY(QDir().mkpath(macroFolder() + u"folder.mcr"_qs));
+    frmMacro& e = openEditor({u"a.mcr"_qs, u"b.mcr"_qs});
+    e.cmdAddCrlf->click();
+    // Through the editor's button: the question first, then a double-click on the file.
+    bool reached = false;
+    QStringList listed;
+    whenModal<frmFileOpen>(
+        [&listed](frmFileOpen& chooser) {
+            listed = entries(chooser.filMacroFile);
+            doubleClickRow(chooser.filMacroFile, listed.indexOf(u"other.mcr"_qs));
+        },
+        reached);
+    e.cmdFileOpen->click();
+    QVERIFY(reached);
+    QCOMPARE(listed, (QStringList{u"a.mcr"_qs, u"b.mcr"_qs, u"other.mcr"_qs}));
+    QCOMPARE(boxes->shown.size(), 1);
+    QCOMPARE(e.txtMacroName->text(), u"Other, titled"_qs);
+    QCOMPARE(entries(e.lstMacro), QStringList{u"<LEFT>"_qs});
+    // The editor's selection and its edited mark stay, so saving replaces the selected entry.
+    QCOMPARE(e.ShownMacroIndex, 0);
+    QVERIFY(e.MacroEdited);
+    QVERIFY(e.cmdSaveMacro_Click());
+    QCOMPARE(entries(e.lstFileName), (QStringList{u"other.mcr"_qs, u"b.mcr"_qs}));
+
+    // Deleting asks first; No keeps the file.
+    frmFileOpen chooser(e);
+    chooser.show();
+    frmMacro::selectRow(chooser.filMacroFile, 1);
+    boxes->answers = {MsgAnswer::No};
+    chooser.cmdDelFile->click();
+    QCOMPARE(boxes->shown.last().text, u"ファイルを削除します。よろしいですか？"_qs);
+    QVERIFY(QFileInfo::exists(macroFolder() + u"b.mcr"_qs));
+    chooser.cmdDelFile->click();
+    QVERIFY(!QFileInfo::exists(macroFolder() + u"b.mcr"_qs));
+    QCOMPARE(entries(chooser.filMacroFile), (QStringList{u"a.mcr"_qs, u"other.mcr"_qs}));
+    chooser.cmdCancel->click();
+    // The editor still lists it, and selecting it reports the missing file.
+    boxes->shown.clear();
+    boxes->answers = {MsgAnswer::Yes};
+    frmMacro::selectRow(e.lstMacroList, 1);
+    QVERIFY(boxes->shown.last().text.startsWith(u"ファイルが見つかりませんでした。"_qs));
+    QCOMPARE(e.lstMacro->count(), 0);
 }
 
 QTEST_MAIN(TestMacroEditor)

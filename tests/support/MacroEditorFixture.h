@@ -5,7 +5,6 @@
 #include "MacroWindowFixture.h"
 #include "macros/frmMacro.h"
 
-#include <QApplication>
 #include <QListWidget>
 #include <QPointer>
 #include <QTimer>

@@ -5,7 +5,6 @@
 #include "MainWindowFixture.h"
 #include "platform/Cp932.h"
 #include "settings/MacroTitle.h"
-#include "settings/SettingsFiles.h"
 
 #include <QDir>
 #include <QTest>
@@ -32,12 +31,8 @@ struct MacroWindowFixture : MainWindowFixture {
             tweak(settings, keyMap);
         MainWindowSettings position;
         position.MacroFiles = macroFiles.isEmpty() ? QStringList{QString()} : macroFiles;
-        const QString folder = home->path() + u'/';
-        [&] { QVERIFY(WriteSettingsFileIn(folder, settings, position).result.ok); }();
-        [&] { QVERIFY(WriteKeyMapFileIn(folder, keyMap).result.ok); }();
-        window = std::make_unique<frmMain>(ParseCommandLine(args));
-        window->Form_Load();
-        window->show();
+        [&] { QVERIFY(WriteKeyMapFileIn(home->path() + u'/', keyMap).result.ok); }();
+        startWindow(settings, position, args);
         if (args.isEmpty())
             window->chkPower->setValue(1);
         return *window;

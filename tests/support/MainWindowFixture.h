@@ -1,13 +1,22 @@
 // The ground of every main-window test: a temporary program folder, the simulated handset on
-// COM1 and scripted message boxes. The window is torn down first, while its port still has
-// a handset at the other end.
+// COM1, scripted message boxes, the window started over them, and the widgets such tests reach.
+// The window is torn down first, while its port still has a handset at the other end.
 #pragma once
 
 #include "core/frmMain.h"
 #include "phonesim/Handset.h"
 #include "platform/MessageBoxes.h"
+#include "settings/SettingsFiles.h"
 
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <memory>
 
@@ -27,6 +36,32 @@ struct MainWindowFixture {
         qputenv("YUBISAKI_COM1", handset->portPath().toLocal8Bit());
         boxes = std::make_unique<ScriptedMessageBoxes>();
         return true;
+    }
+
+    // The window as the program starts it, over whatever the program folder holds.
+    frmMain& openWindow(const QStringList& args = {})
+    {
+        window = std::make_unique<frmMain>(ParseCommandLine(args));
+        window->Form_Load();
+        window->show();
+        return *window;
+    }
+
+    // The window started from a setting.ini that holds `settings` and `position`.
+    frmMain& startWindow(const Settings& settings = {}, const MainWindowSettings& position = {},
+                         const QStringList& args = {})
+    {
+        if (!WriteSettingsFileIn(home->path() + u'/', settings, position).result.ok)
+            qFatal("setting.ini not written");
+        return openWindow(args);
+    }
+
+    QString settingsPath() const { return SettingsFilePath(home->path() + u'/'); }
+
+    static QByteArray fileBytes(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
     void tearDownFixture()

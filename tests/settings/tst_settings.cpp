@@ -1,7 +1,13 @@
-// setting.ini and keymap.ini in a real program folder: first start, round trips, the window
-// clamp, the macro list, and files that are broken, huge or cannot be written.
+// setting.ini and keymap.ini: the value lookup, numbers read and written, the macro list's
+// fields, the files in a real program folder (first start, round trips, broken, huge or
+// unwritable files) and the warnings the program gives when one cannot be written.
+#include "platform/MessageBoxes.h"
+#include "settings/LoadSettings.h"
+#include "settings/MacroFields.h"
 #include "settings/MacroTitle.h"
+#include "settings/ProfileReader.h"
 #include "settings/SettingsFiles.h"
+#include "settings/SettingsNumbers.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -10,6 +16,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cfloat>
+#include <climits>
 #include <csignal>
 #include <functional>
 #include <sys/resource.h>
@@ -20,10 +28,7 @@ namespace {
 
 const QSize AnyScreen(1 << 30, 1 << 30);
 
-QByteArray crlf(const QStringList& lines)
-{
-    return (lines.join(u"\r\n"_qs) + u"\r\n"_qs).toUtf8();
-}
+QByteArray crlf(const QStringList& lines) { return (lines.join(u"\r\n"_qs) + u"\r\n"_qs).toUtf8(); }
 
 const QByteArray FirstStartSettings =
     QByteArray::fromHex("3b82b182cc837483408343838b82cd95d28f5782b582c882a282c589ba82b382a28142") + "\r\n"
@@ -70,15 +75,20 @@ Q_DECLARE_METATYPE(Settings)
 Q_DECLARE_METATYPE(MainWindowSettings)
 Q_DECLARE_METATYPE(KeyMap)
 
-class TestSettingsFiles : public QObject {
+class TestSettings : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void init();
+    void lookup_data();
+    void lookup();
+    void numbers_data();
+    void numbers();
+    void macroEntries_data();
+    void macroEntries();
     void firstStart_data();
     void firstStart();
     void roundTrip_data();
     void roundTrip();
-    void windowPositionInsideTheScreen_data();
     void windowPositionInsideTheScreen();
     void macroListFollowsVerAndFiles();
     void macroTitles_data();
@@ -87,27 +97,119 @@ private Q_SLOTS:
     void badFilesAreReadAndKept();
     void failedWriteKeepsTheOldFile_data();
     void failedWriteKeepsTheOldFile();
+    void failedOrLossyWriteIsReported();
 
 private:
     std::unique_ptr<QTemporaryDir> dir_;
     QString home_;
 };
 
-void TestSettingsFiles::init()
+void TestSettings::init()
 {
     dir_ = std::make_unique<QTemporaryDir>();
     QVERIFY(dir_->isValid());
     home_ = dir_->path() + u'/';
+    qputenv("YUBISAKI_HOME", dir_->path().toLocal8Bit());
 }
 
-void TestSettingsFiles::firstStart_data()
+void TestSettings::lookup_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("value");
+    const QString o = u"[Option]\r\n"_qs;
+    const QString long300 = QString(150, u'ア') + QString(150, u'x');
+    QTest::newRow("other case") << u"[OPTION]\r\ncomport=2"_qs << u"COMPORT"_qs << u"2"_qs;
+    QTest::newRow("comment line") << o + u";ComPort=2"_qs << u";ComPort"_qs << QString();
+    QTest::newRow("= in the value") << o + u"PdcType=a=b"_qs << u"PdcType"_qs << u"a=b"_qs;
+    QTest::newRow("matching quotes stripped") << o + u"PdcType=\" P5 \""_qs << u"PdcType"_qs << u" P5 "_qs;
+    QTest::newRow("first of two keys") << o + u"ComPort=1\r\nCOMPORT=2"_qs << u"ComPort"_qs << u"1"_qs;
+    QTest::newRow("NUL ends the value") << o + u"A=P5"_qs + QChar(0) + u"x"_qs << u"A"_qs << u"P5"_qs;
+    QTest::newRow("254 characters, after the quotes")
+        << o + u"A=\""_qs + long300 + u'"' << u"A"_qs << long300.first(254);
+}
+
+void TestSettings::lookup()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, key);
+    QFETCH(QString, value);
+    QCOMPARE(Profile::FromText(text).Value(u"Option", key), value);
+    QVERIFY(QDir(dir_->path()).mkdir(u"folder.ini"_qs));
+    QCOMPARE(ReadProfileValue(home_ + u"folder.ini"_qs, u"Option", u"Ver"), QString());
+}
+
+void TestSettings::numbers_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("int16");
+    QTest::addColumn<qint64>("int32");
+    QTest::addColumn<float>("single");
+    QTest::addColumn<QString>("written"); // empty: only that it reads back as written
+    QTest::newRow("2.5 to even") << u"2.5"_qs << 2 << qint64(2) << 2.5f << u"2.5"_qs;
+    QTest::newRow("3.5 to even") << u"3.5"_qs << 4 << qint64(4) << 3.5f << u"3.5"_qs;
+    QTest::newRow("blanks inside, sign") << u"- 1 2\t3"_qs << -123 << qint64(-123) << -123.0f << u"-123"_qs;
+    QTest::newRow("full-width digits") << u"１２"_qs << 0 << qint64(0) << 0.0f << u"0"_qs;
+    QTest::newRow("beyond 32 bits") << u"-1e12"_qs << -32768 << qint64(INT_MIN) << -1e12f << QString();
+    QTest::newRow("beyond single") << u"1e999"_qs << 32767 << qint64(INT_MAX) << FLT_MAX << QString();
+    QTest::newRow("1.28 without float noise") << u"1.28"_qs << 1 << qint64(1) << 1.28f << u"1.28"_qs;
+    // Found by fuzzing: 1e28 read back as its neighbour, which seven digits wrote differently,
+    // so every start and exit would have changed the file.
+    QTest::newRow("1e28 does not drift") << u"1e28"_qs << 32767 << qint64(INT_MAX) << 1e28f << QString();
+    QTest::newRow("its neighbour neither") << u"1.00000006e28"_qs << 32767 << qint64(INT_MAX) << 1.00000006e28f
+                                           << QString();
+}
+
+void TestSettings::numbers()
+{
+    QFETCH(QString, text);
+    QFETCH(int, int16);
+    QFETCH(qint64, int32);
+    QFETCH(float, single);
+    QFETCH(QString, written);
+    QCOMPARE(int(ToInt16(text)), int16);
+    QCOMPARE(qint64(ToInt32(text)), int32);
+    QCOMPARE(ToSingle(text), single);
+    if (!written.isEmpty())
+        QCOMPARE(FormatSingle(single), written);
+    written = FormatSingle(single);
+    QCOMPARE(FormatSingle(ToSingle(written)), written);
+}
+
+void TestSettings::macroEntries_data()
+{
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<bool>("older");
+    QTest::addColumn<QStringList>("entries");
+    const QStringList head{u";c"_qs, u"[Option]"_qs, u"Ver=1.28"_qs, u"[Macro]"_qs};
+    QTest::newRow("comma, blanks") << head + QStringList{u"a.mcr, b.mcr "_qs} << false
+                                   << QStringList{u"a.mcr"_qs, u"b.mcr "_qs};
+    QTest::newRow("older: second field dropped") << head + QStringList{u"a.mcr,メール.mcr"_qs, u"b"_qs} << true
+                                                 << QStringList{u"a.mcr"_qs, u"b"_qs};
+    QTest::newRow("empty lines are entries") << head + QStringList{QString(), u"b"_qs} << false
+                                             << QStringList{QString(), u"b"_qs};
+    QTest::newRow("quoted") << head + QStringList{u" \"a, b\" x,c"_qs, u"\"d"_qs} << false
+                            << QStringList{u"a, b"_qs, u"c"_qs, u"d"_qs};
+    QTest::newRow("nothing after [Macro]") << head << false << QStringList{QString()};
+    QTest::newRow("[macro] in other case") << QStringList{u"[macro]"_qs, u"a"_qs} << false << QStringList{QString()};
+}
+
+void TestSettings::macroEntries()
+{
+    QFETCH(QStringList, lines);
+    QFETCH(bool, older);
+    QFETCH(QStringList, entries);
+    QCOMPARE(ReadMacroEntries(lines, older), entries);
+}
+
+void TestSettings::firstStart_data()
 {
     QTest::addColumn<QByteArray>("keyMap");
     QTest::newRow("neither file") << QByteArray();
     QTest::newRow("keymap.ini present") << QByteArray("[KeyMap]\r\nKEY_OK=32\r\n");
 }
 
-void TestSettingsFiles::firstStart()
+void TestSettings::firstStart()
 {
     QFETCH(QByteArray, keyMap);
     if (!keyMap.isEmpty())
@@ -118,27 +220,21 @@ void TestSettingsFiles::firstStart()
     QCOMPARE(loaded.writes.size(), keyMap.isEmpty() ? 2 : 1);
     QCOMPARE(loaded.keyMap.KEY_OK, keyMap.isEmpty() ? 13 : 32);
     QCOMPARE(loaded.keyMap.KEY_Left, keyMap.isEmpty() ? 37 : 0);
-    QCOMPARE(loaded.settings.PdcType, u"P504i"_qs);
-    QCOMPARE(loaded.window.Xpos, 100);
     QCOMPARE(loaded.window.MacroFiles, QStringList{QString()});
 }
 
-void TestSettingsFiles::roundTrip_data()
+void TestSettings::roundTrip_data()
 {
     QTest::addColumn<Settings>("settings");
     QTest::addColumn<MainWindowSettings>("window");
     QTest::addColumn<KeyMap>("keyMap");
     QTest::newRow("first-start values") << Settings() << MainWindowSettings() << KeyMap();
-    const Settings changed{1.28f, 4, 0, 0, 1, 1, 0, 1, u"ｱｲ SO506iC"_qs, 0, 0.25f, 1, 1, 1, 1};
+    const Settings changed{1.28f, 4, 0, 0, 1, 1, 0, 1, u"ｱｲ SO506iC"_qs, 0, 1.5f, 1, 1, 1, 1};
     const MainWindowSettings moved{0, 1, 1, 1500, 0, {u"メール.mcr"_qs, QString(), u"電話 帳.MCR"_qs}};
-    const KeyMap keys{-1, 0, 112, 113, 32, 9, 0, 32767, -32768, 1, 2, 3};
-    QTest::newRow("everything changed") << changed << moved << keys;
-    Settings slower = changed;
-    slower.MacroWait = 1.5f;
-    QTest::newRow("MacroWait 1.5") << slower << MainWindowSettings{1, 0, 0, 0, 7, {u"a.mcr"_qs}} << KeyMap();
+    QTest::newRow("everything changed") << changed << moved << KeyMap{-1, 0, 112, 113, 32, 9, 0, 32767, -32768, 1, 2, 3};
 }
 
-void TestSettingsFiles::roundTrip()
+void TestSettings::roundTrip()
 {
     QFETCH(Settings, settings);
     QFETCH(MainWindowSettings, window);
@@ -147,43 +243,30 @@ void TestSettingsFiles::roundTrip()
     QVERIFY(WriteKeyMapFileIn(home_, keyMap).result.ok);
     const QByteArray settingsBytes = contents(SettingsFilePath(home_));
     const QByteArray keyMapBytes = contents(KeyMapFilePath(home_));
-
     const LoadedSettings loaded = LoadSettingsIn(home_, AnyScreen);
     QVERIFY(loaded.writes.isEmpty());
-    QCOMPARE(loaded.settings.MacroWait, settings.MacroWait);
-    QCOMPARE(loaded.window.MacroFiles, window.MacroFiles);
-    QCOMPARE(loaded.keyMap.KEY_Clear3, keyMap.KEY_Clear3);
+    QCOMPARE(SettingsFileLines(loaded.settings, loaded.window), SettingsFileLines(settings, window));
+    QCOMPARE(KeyMapFileLines(loaded.keyMap), KeyMapFileLines(keyMap));
     QVERIFY(WriteSettingsFileIn(home_, loaded.settings, loaded.window).result.ok);
     QVERIFY(WriteKeyMapFileIn(home_, loaded.keyMap).result.ok);
     QCOMPARE(contents(SettingsFilePath(home_)), settingsBytes);
     QCOMPARE(contents(KeyMapFilePath(home_)), keyMapBytes);
 }
 
-void TestSettingsFiles::windowPositionInsideTheScreen_data()
+void TestSettings::windowPositionInsideTheScreen()
 {
-    QTest::addColumn<QByteArray>("x");
-    QTest::addColumn<QByteArray>("y");
-    QTest::addColumn<int>("left");
-    QTest::addColumn<int>("top");
-    QTest::newRow("inside") << QByteArray("1500") << QByteArray("900") << 1500 << 900;
-    QTest::newRow("on the edges") << QByteArray("12000") << QByteArray("9000") << 12000 << 9000;
-    QTest::newRow("beyond the edges") << QByteArray("12001") << QByteArray("9001") << 0 << 0;
-    QTest::newRow("negative, beyond 32 bits") << QByteArray("-1") << QByteArray("1e12") << 0 << 0;
+    const struct {
+        QByteArray x, y;
+        int left, top;
+    } cases[] = {{"12000", "9000", 12000, 9000}, {"12001", "9001", 0, 0}, {"-1", "1e12", 0, 0}};
+    for (const auto& c : cases) {
+        QVERIFY(put(SettingsFilePath(home_), "[Option]\r\nXpos=" + c.x + "\r\nYpos=" + c.y + "\r\n"));
+        const LoadedSettings loaded = LoadSettingsIn(home_, QSize(12000, 9000));
+        QCOMPARE(QPoint(loaded.window.Xpos, loaded.window.Ypos), QPoint(c.left, c.top));
+    }
 }
 
-void TestSettingsFiles::windowPositionInsideTheScreen()
-{
-    QFETCH(QByteArray, x);
-    QFETCH(QByteArray, y);
-    QFETCH(int, left);
-    QFETCH(int, top);
-    QVERIFY(put(SettingsFilePath(home_), "[Option]\r\nXpos=" + x + "\r\nYpos=" + y + "\r\n"));
-    const LoadedSettings loaded = LoadSettingsIn(home_, QSize(12000, 9000));
-    QCOMPARE(loaded.window.Xpos, left);
-    QCOMPARE(loaded.window.Ypos, top);
-}
-
-void TestSettingsFiles::macroListFollowsVerAndFiles()
+void TestSettings::macroListFollowsVerAndFiles()
 {
     QVERIFY(QDir(home_).mkdir(u"Macro"_qs));
     QVERIFY(put(MacroFolder(home_) + u"b.mcr"_qs, "#Bee\r\n<OK>\r\n"));
@@ -205,18 +288,15 @@ void TestSettingsFiles::macroListFollowsVerAndFiles()
     }
 }
 
-void TestSettingsFiles::macroTitles_data()
+void TestSettings::macroTitles_data()
 {
     QTest::addColumn<QByteArray>("firstLine");
     QTest::addColumn<QString>("title");
     QTest::newRow("title with a comma") << QByteArray("#\x83\x81\x81[\x83\x8b, draft\r\n") << u"メール"_qs;
-    QTest::newRow("blanks, CR alone") << QByteArray("  # x\r<OK>") << u" x"_qs;
-    QTest::newRow("no title line") << QByteArray("<TEXT>#a\r\n") << u"m.mcr"_qs;
-    QTest::newRow("empty file") << QByteArray() << u"m.mcr"_qs;
     QTest::newRow("long line without end") << QByteArray("#") + QByteArray(3 << 20, 'x') << QString((1 << 20) - 1, u'x');
 }
 
-void TestSettingsFiles::macroTitles()
+void TestSettings::macroTitles()
 {
     QFETCH(QByteArray, firstLine);
     QFETCH(QString, title);
@@ -230,10 +310,12 @@ void TestSettingsFiles::macroTitles()
         QVERIFY(!MacroTitle(folder, none));
 }
 
-void TestSettingsFiles::badFilesAreReadAndKept_data()
+void TestSettings::badFilesAreReadAndKept_data()
 {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<int>("comPort");
+    QTest::addColumn<QString>("pdcType");
+    QTest::addColumn<QStringList>("macroFiles"); // empty: only the count is checked
     QTest::addColumn<int>("entries");
     QByteArray noise(64 * 1024, Qt::Uninitialized);
     QRandomGenerator rng(932);
@@ -242,16 +324,22 @@ void TestSettingsFiles::badFilesAreReadAndKept_data()
     QByteArray huge = "[Option]\r\nVer=1.28\r\n[Macro]\r\n";
     for (int i = 0; i < 100000; ++i)
         huge += "m" + QByteArray::number(i) + ".mcr\r\n";
-    QTest::newRow("random bytes") << noise << 0 << -1;
-    QTest::newRow("invalid Shift-JIS") << QByteArray("[Option]\r\nPdcType=\x82\xff\x81\r\nComPort=\x81") << 0 << 1;
-    QTest::newRow("1 MB line") << QByteArray("[Option]\r\nComPort=3\r\nPdcType=") + QByteArray(1 << 20, 'a') << 3 << 1;
-    QTest::newRow("100,000 macro lines") << huge << 0 << 32767;
+    QTest::newRow("values after random bytes")
+        << noise + "\r\n[Option]\r\nComPort=7\r\nPdcType=N504i\r\nVer=1.28\r\n[Macro]\r\na.mcr,b.mcr\r\n" << 7
+        << u"N504i"_qs << QStringList{u"a.mcr"_qs, u"b.mcr"_qs} << 2;
+    QTest::newRow("invalid Shift-JIS") << QByteArray("[Option]\r\nPdcType=\x82\xff\x81\r\nComPort=\x81") << 0
+                                       << u"\uFFFD\uFFFD\uFFFD"_qs << QStringList() << 1;
+    QTest::newRow("1 MB line") << QByteArray("[Option]\r\nComPort=3\r\nPdcType=") + QByteArray(1 << 20, 'a') << 3
+                               << QString(254, u'a') << QStringList() << 1;
+    QTest::newRow("100,000 macro lines") << huge << 0 << QString() << QStringList() << 32767;
 }
 
-void TestSettingsFiles::badFilesAreReadAndKept()
+void TestSettings::badFilesAreReadAndKept()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(int, comPort);
+    QFETCH(QString, pdcType);
+    QFETCH(QStringList, macroFiles);
     QFETCH(int, entries);
     QVERIFY(put(SettingsFilePath(home_), bytes));
     QElapsedTimer timer;
@@ -260,13 +348,15 @@ void TestSettingsFiles::badFilesAreReadAndKept()
     // A loose bound against a quadratic read; the real figure is far below it.
     QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
     QCOMPARE(loaded.settings.ComPort, comPort);
-    QVERIFY(loaded.settings.PdcType.size() <= 254);
-    QVERIFY(entries < 0 || loaded.window.MacroFiles.size() == entries);
+    QCOMPARE(loaded.settings.PdcType, pdcType);
+    QCOMPARE(loaded.window.MacroFiles.size(), entries);
+    if (!macroFiles.isEmpty())
+        QCOMPARE(loaded.window.MacroFiles, macroFiles);
     // Only a missing file is written at start-up.
     QCOMPARE(contents(SettingsFilePath(home_)), bytes);
 }
 
-void TestSettingsFiles::failedWriteKeepsTheOldFile_data()
+void TestSettings::failedWriteKeepsTheOldFile_data()
 {
     QTest::addColumn<QString>("failure");
     QTest::newRow("read-only folder") << u"read-only"_qs;
@@ -275,7 +365,7 @@ void TestSettingsFiles::failedWriteKeepsTheOldFile_data()
     QTest::newRow("unreadable setting.ini") << u"unreadable"_qs;
 }
 
-void TestSettingsFiles::failedWriteKeepsTheOldFile()
+void TestSettings::failedWriteKeepsTheOldFile()
 {
     QFETCH(QString, failure);
     const QString path = SettingsFilePath(home_);
@@ -320,5 +410,23 @@ void TestSettingsFiles::failedWriteKeepsTheOldFile()
     QCOMPARE(QDir(home_).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), left);
 }
 
-QTEST_APPLESS_MAIN(TestSettingsFiles)
-#include "tst_settingsfiles.moc"
+// The program's own start and exit: a file that cannot be written, or loses characters that
+// have no CP932 form, is reported, not passed over.
+void TestSettings::failedOrLossyWriteIsReported()
+{
+    ScriptedMessageBoxes boxes;
+    const LoadedSettings loaded = LoadSettings();
+    QCOMPARE(ReadKeyMapValue(u"keymap", u"key_ok"), u"13"_qs);
+    MainWindowSettings window = loaded.window;
+    window.MacroFiles = QStringList{u"ゔ.mcr"_qs};
+    QVERIFY(WriteSettingsFile(loaded.settings, window));
+    QVERIFY(QFile::remove(KeyMapFilePath(home_)) && QDir(home_).mkpath(u"keymap.ini/keep"_qs));
+    QVERIFY(!WriteKeyMapFile(KeyMap()));
+    QCOMPARE(boxes.shown.size(), 2);
+    QCOMPARE(boxes.shown[0].icon, MsgIcon::Warning);
+    QVERIFY2(boxes.shown[1].text.contains(u"keymap.ini"_qs), qPrintable(boxes.shown[1].text));
+    QVERIFY(contents(SettingsFilePath(home_)).endsWith("[Macro]\r\n?.mcr\r\n"));
+}
+
+QTEST_MAIN(TestSettings)
+#include "tst_settings.moc"

@@ -1,0 +1,288 @@
+// The help windows over a real main window: the key help tables and their window (the model read
+// at load and stored at close, the table refilled from the current key map, the copy), the help
+// viewer over the help file the build compiles, and the About box's links.
+#include "MainWindowFixture.h"
+#include "core/ProgramInfo.h"
+#include "helpwindows/KeyHelpTable.h"
+#include "helpwindows/frmAbout.h"
+#include "helpwindows/frmKeyHelp.h"
+#include "platform/DesktopServices.h"
+#include "platform/HelpViewer.h"
+
+#include <QClipboard>
+#include <QRegularExpression>
+#include <QTextBrowser>
+#include <QTreeWidget>
+
+namespace {
+
+// One row as "key|function|ctrl|reassignable", so that a failing comparison shows the texts.
+QStringList Cells(const QList<KeyHelpRow>& rows)
+{
+    QStringList cells;
+    for (const KeyHelpRow& row : rows)
+        cells.append(QStringList{row.key, row.function, row.withCtrl, row.reassignable}.join(u'|'));
+    return cells;
+}
+
+QStringList ListCells(const QTreeWidget* list)
+{
+    QStringList cells;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = list->topLevelItem(i);
+        cells.append(QStringList{item->text(0), item->text(1), item->text(2), item->text(3)}.join(u'|'));
+    }
+    return cells;
+}
+
+// Every key assigned elsewhere, each to a key with a name.
+KeyMap Remapped()
+{
+    return KeyMap{35 /*End*/,  33 /*PageUp*/, 34 /*PageDown*/, 19 /*Pause*/, 145 /*ScrollLock*/, 46 /*Del*/,
+                  8 /*BS*/,    27 /*Esc*/,    45 /*Ins*/,      36 /*Home*/,  40 /*↓*/,          38 /*↑*/};
+}
+
+} // namespace
+
+class TestHelpWindows : public QObject, private MainWindowFixture {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { QVERIFY(setUpFixture()); }
+    void cleanup() { tearDownFixture(); }
+    void everyModelsFunctionKeysOnce();
+    void remappedKeysEverywhere();
+    void tableTexts();
+    void keyHelpLoadsTheStoredModel_data();
+    void keyHelpLoadsTheStoredModel();
+    void keyHelpRefillsAndCopies();
+    void keyHelpStoresTheModelAtClose();
+    void keyHelpNeverKeptOnTop();
+    void helpViewer();
+    void aboutLinks_data();
+    void aboutLinks();
+
+private:
+    frmMain& start(const QString& pdcType = u"P504i"_qs, std::int16_t mostFront = 0);
+    frmKeyHelp& openKeyHelp();
+};
+
+frmMain& TestHelpWindows::start(const QString& pdcType, std::int16_t mostFront)
+{
+    Settings s;
+    s.PdcType = pdcType;
+    s.MostFront = mostFront;
+    return startWindow(s);
+}
+
+frmKeyHelp& TestHelpWindows::openKeyHelp()
+{
+    QTest::mouseClick(window->cmdKeyHelp, Qt::LeftButton);
+    frmKeyHelp* help = window->keyHelpWindow();
+    if (!help || !QTest::qWaitForWindowExposed(help))
+        qFatal("key help window not shown");
+    return *help;
+}
+
+// Each family's function keys: F1, F2 ... in order, each once and fixed, then the range to F24;
+// only second lines between them.
+void TestHelpWindows::everyModelsFunctionKeysOnce()
+{
+    const QMap<QString, int> fixedKeys{{u"P"_qs, 4}, {u"N"_qs, 6}, {u"D"_qs, 12}, {u"SO"_qs, 2}, {u"F"_qs, 3}};
+    static const QRegularExpression functionKey(QStringLiteral("^F([0-9]+)(～F24)?$"));
+    const QStringList models = KeyHelpModels();
+    QCOMPARE(models.size(), 17);
+    for (const QString& model : models) {
+        const QString family = model.startsWith(u"SO") ? u"SO"_qs : model.first(1);
+        QVERIFY2(fixedKeys.contains(family), qPrintable(model));
+        int next = 1;
+        bool inFunctionKeys = false;
+        for (const KeyHelpRow& row : KeyHelpRows(model, KeyMap{})) {
+            const QRegularExpressionMatch match = functionKey.match(row.key);
+            if (!match.hasMatch()) {
+                QVERIFY2(!inFunctionKeys || row.key.isEmpty(), qPrintable(model + u' ' + row.key));
+                continue;
+            }
+            inFunctionKeys = true;
+            QVERIFY2(match.captured(1).toInt() == next++, qPrintable(model + u' ' + row.key));
+            QVERIFY2(match.hasCaptured(2) == (next - 1 > fixedKeys[family]), qPrintable(model + u' ' + row.key));
+            QCOMPARE(row.reassignable, u"×"_qs);
+        }
+        QVERIFY2(next - 1 == fixedKeys[family] + 1, qPrintable(model));
+    }
+}
+
+// A family row that spelled a default key instead of the user's would show a key that does
+// nothing; the P models differ only by the current-time row.
+void TestHelpWindows::remappedKeysEverywhere()
+{
+    const QString timeRow = u"|メール作成画面で押すと､現在の時刻を表示||"_qs;
+    const QStringList p503i = Cells(KeyHelpRows(u"P503i", Remapped()));
+    for (const QString& model : KeyHelpModels()) {
+        const QStringList table = Cells(KeyHelpRows(model, Remapped()));
+        const QString text = table.join(u'\n');
+        QVERIFY2(!text.contains(u"Return"_qs) && !text.contains(u"BSまたはEsc"_qs) && !text.contains(u"←："_qs),
+                 qPrintable(model + u'\n' + text));
+        QVERIFY2(text.contains(u"\nScrollLock|決定キー|"_qs), qPrintable(model + u'\n' + text));
+        if (model.startsWith(u'P')) {
+            QStringList withoutTime = table;
+            QCOMPARE(withoutTime.removeAll(timeRow), model == u"P504i" || model == u"P211i" ? 1 : 0);
+            QCOMPARE(withoutTime, p503i);
+        }
+    }
+}
+
+void TestHelpWindows::tableTexts()
+{
+    QCOMPARE(KeyDisplayName(13), u"Return"_qs);
+    QCOMPARE(KeyDisplayName(65), QString());
+    // A key without a name leaves its cell empty rather than a wrong name.
+    KeyMap letters;
+    letters.KEY_OK = 'A';
+    letters.KEY_Clear2 = 112;
+    const QList<KeyHelpRow> rows = KeyHelpRows(u"P504i", letters);
+    QCOMPARE(Cells(rows.mid(1, 3)), (QStringList{u"|決定キー|―|○"_qs, u"Shift + |文中の改行|―|○"_qs,
+                                                  u"BSまたは、Del|クリアキー|―|○"_qs}));
+    for (const QString& other : {QString(), u"p504i"_qs, u"P504is"_qs, u"P504i "_qs})
+        QVERIFY(KeyHelpRows(other, KeyMap{}).isEmpty());
+    QCOMPARE(KeyHelpCopyText({{u"Return"_qs, u"決定キー"_qs, u"―"_qs, u"○"_qs}, {{}, u"または"_qs, {}, {}}}),
+             u"Return, 決定キー, ―, \r\n, または, , \r\n"_qs);
+}
+
+void TestHelpWindows::keyHelpLoadsTheStoredModel_data()
+{
+    QTest::addColumn<QString>("pdcType");
+    QTest::addColumn<QString>("shown"); // empty: nothing selected, no table
+    QTest::newRow("N504is") << u"N504is"_qs << u"N504is"_qs;
+    QTest::newRow("other letter case: nothing") << u"n504is"_qs << QString();
+    QTest::newRow("empty: nothing") << QString() << QString();
+}
+
+void TestHelpWindows::keyHelpLoadsTheStoredModel()
+{
+    QFETCH(QString, pdcType);
+    QFETCH(QString, shown);
+    frmMain& w = start(pdcType);
+    frmKeyHelp& help = openKeyHelp();
+    QStringList items;
+    for (int i = 0; i < help.cmbPdcType->count(); ++i)
+        items.append(help.cmbPdcType->itemText(i));
+    QCOMPARE(items, KeyHelpModels());
+    QCOMPARE(help.cmbPdcType->currentText(), shown);
+    QCOMPARE(ListCells(help.lstKeyHelp), Cells(KeyHelpRows(shown, KeyMap{})));
+    QTest::mouseClick(help.cmdClose, Qt::LeftButton);
+    QTRY_VERIFY(!w.keyHelpWindow());
+    QCOMPARE(w.settings().PdcType, shown);
+}
+
+void TestHelpWindows::keyHelpRefillsAndCopies()
+{
+    frmMain& w = start();
+    frmKeyHelp& help = openKeyHelp();
+    // The table shows the key map as it was when it was last filled.
+    w.keyMap().KEY_OK = 145;
+    QCOMPARE(help.lstKeyHelp->topLevelItem(1)->text(0), u"Return"_qs);
+    help.cmbPdcType->setCurrentIndex(help.cmbPdcType->findText(u"F504i"_qs));
+    QCOMPARE(ListCells(help.lstKeyHelp), Cells(KeyHelpRows(u"F504i", w.keyMap())));
+    QCOMPARE(help.lstKeyHelp->topLevelItem(1)->text(0), u"ScrollLock"_qs);
+    // The pop-up menu copies the selected rows in table order, without the fourth column.
+    help.cmbPdcType->setCurrentIndex(0);
+    QApplication::clipboard()->setText(u"before"_qs);
+    help.lstKeyHelp->topLevelItem(13)->setSelected(true);
+    help.lstKeyHelp->topLevelItem(12)->setSelected(true);
+    QTest::mouseRelease(help.lstKeyHelp->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
+    QVERIFY(!help.mnuMENU->isVisible());
+    QTest::mouseRelease(help.lstKeyHelp->viewport(), Qt::RightButton, {}, QPoint(20, 20));
+    QTRY_VERIFY(help.mnuMENU->isVisible());
+    help.mnuEdit->trigger();
+    help.mnuMENU->close();
+    QCOMPARE(QApplication::clipboard()->text(),
+             u"PageDown, オンフック(電話切断), ―, \r\n, メール作成画面で押すと､現在の時刻を表示, , \r\n"_qs);
+}
+
+void TestHelpWindows::keyHelpStoresTheModelAtClose()
+{
+    frmMain& w = start();
+    frmKeyHelp& first = openKeyHelp();
+    QVERIFY(!first.isModal());
+    // A second click brings the open window forward instead of another one.
+    QTest::mouseClick(w.cmdKeyHelp, Qt::LeftButton);
+    QCOMPARE(w.keyHelpWindow(), &first);
+    first.cmbPdcType->setCurrentIndex(first.cmbPdcType->findText(u"N210i"_qs));
+    QCOMPARE(w.settings().PdcType, u"P504i"_qs); // only at close
+    first.close();
+    QTRY_VERIFY(!w.keyHelpWindow());
+    QCOMPARE(w.settings().PdcType, u"N210i"_qs);
+    w.mnuCOMMAND_Click(5);
+    QPointer<frmKeyHelp> second = w.keyHelpWindow();
+    QVERIFY(second);
+    QCOMPARE(second->cmbPdcType->currentText(), u"N210i"_qs);
+    // An exit with the window open stores its model too.
+    second->cmbPdcType->setCurrentIndex(second->cmbPdcType->findText(u"SO503i"_qs));
+    w.close();
+    QVERIFY(w.exited() && !second);
+    QVERIFY(fileBytes(settingsPath()).contains("PdcType=SO503i\r\n"));
+}
+
+void TestHelpWindows::keyHelpNeverKeptOnTop()
+{
+    frmMain& w = start(u"P504i"_qs, 1);
+    QVERIFY(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    frmKeyHelp& help = openKeyHelp();
+    help.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&help));
+    QEvent activation(QEvent::ActivationChange);
+    QApplication::sendEvent(&help, &activation);
+    QVERIFY(!help.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    // Not owned by the main window, so that window's order does not carry it along.
+    QVERIFY(!help.parentWidget());
+}
+
+void TestHelpWindows::helpViewer()
+{
+    HelpViewer viewer;
+    viewer.initialise(QStringLiteral(YUBISAKI_TEST_CHM));
+    QWidget owner;
+    QVERIFY(!viewer.showContext(&owner, 99));
+    QVERIFY(!viewer.window());
+    QVERIFY(viewer.showContext(&owner, 22));
+    QCOMPARE(viewer.currentTopic(), u"keymap.html"_qs);
+    QCOMPARE(viewer.window()->windowTitle(), u"キーの割り当て"_qs);
+    QVERIFY(viewer.showContents(&owner));
+    viewer.window()->setSource(QUrl(u"typing.html"_qs));
+    QCOMPARE(viewer.window()->documentTitle(), u"文字の入力"_qs);
+    viewer.window()->backward();
+    QCOMPARE(viewer.currentTopic(), u"index.html"_qs);
+    QVERIFY(viewer.window()->isVisible());
+    viewer.shutDown();
+    QVERIFY(!viewer.window());
+    // A missing help file opens nothing and says nothing.
+    HelpViewer missing;
+    missing.initialise(home->filePath(u"yubisaki.chm"_qs));
+    QVERIFY(!missing.showContents(&owner) && !missing.showContext(&owner, 20) && !missing.window());
+}
+
+void TestHelpWindows::aboutLinks_data()
+{
+    QTest::addColumn<bool>("mail");
+    QTest::addColumn<QString>("target");
+    QTest::newRow("home page") << false << frmAbout::HomePage();
+    QTest::newRow("mail with mailto:") << true << u"mailto:"_qs + frmAbout::MailAddress();
+}
+
+void TestHelpWindows::aboutLinks()
+{
+    QFETCH(bool, mail);
+    QFETCH(QString, target);
+    QCOMPARE(ProgramInfo::AboutVersionText(1, 28, mail ? 3 : 0), mail ? u"Ver 1.28.3"_qs : u"Ver 1.28"_qs);
+    RecordingDesktopServices shell;
+    frmAbout about(0);
+    about.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&about));
+    QTest::mouseClick(mail ? about.lblMAIL : about.lblHOMEPAGE, Qt::LeftButton);
+    QCOMPARE(shell.opened, QStringList{target});
+    QVERIFY(!about.isVisible());
+    QCOMPARE(about.result(), int(QDialog::Accepted));
+}
+
+QTEST_MAIN(TestHelpWindows)
+#include "tst_helpwindows.moc"
