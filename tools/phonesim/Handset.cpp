@@ -7,6 +7,7 @@
 #include <QSocketNotifier>
 
 #include <algorithm>
+#include <utility>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -71,6 +72,7 @@ void Handset::hangUp()
     delete notifier_;
     notifier_ = nullptr;
     pacer_.stop();
+    lineQueue_.clear();
     if (master_ >= 0)
         ::close(master_);
     if (slave_ >= 0)
@@ -96,6 +98,9 @@ void Handset::setPaced(bool paced)
     paced_ = paced;
     if (!paced_) {
         pacer_.stop();
+        const QByteArray queued = std::exchange(lineQueue_, {});
+        if (!queued.isEmpty())
+            takeBytes(queued, lineBaud());
         if (notifier_)
             notifier_->setEnabled(true);
         readMaster();
@@ -127,12 +132,12 @@ void Handset::readMaster()
     if (master_ < 0)
         return;
     if (paced_) {
-        // A paced line leaves what it has not carried yet in the device, as a real one
-        // does, so the sender feels the line's speed as a full buffer.
-        notifier_->setEnabled(false);
-        lineFreeNs_ = clock_.nsecsElapsed();
-        pacer_.start(int(std::max<qint64>(1, byteNsAt(lineBaud()) / 1'000'000)));
-        takePaced();
+        fillLine();
+        if (!lineQueue_.isEmpty() && !pacer_.isActive()) {
+            lineFreeNs_ = std::max(lineFreeNs_, clock_.nsecsElapsed());
+            pacer_.start(int(std::max<qint64>(1, byteNsAt(lineBaud()) / 1'000'000)));
+            takePaced();
+        }
         return;
     }
     char buffer[4096];
@@ -144,6 +149,22 @@ void Handset::readMaster()
         else if (n < 0 && errno != EINTR)
             break;
     }
+}
+
+void Handset::fillLine()
+{
+    // The device's buffer takes what it has room for; the rest stays with the sender, as on
+    // a real port, so the sender feels the line's speed as a full buffer.
+    char buffer[kDeviceBuffer];
+    while (master_ >= 0 && lineQueue_.size() < kDeviceBuffer) {
+        const ssize_t n = readPacket(buffer, std::size_t(kDeviceBuffer - lineQueue_.size()));
+        if (n > 0)
+            lineQueue_.append(buffer, n);
+        else if (n < 0 && errno != EINTR)
+            break;
+    }
+    if (notifier_)
+        notifier_->setEnabled(lineQueue_.size() < kDeviceBuffer);
 }
 
 ssize_t Handset::readPacket(char* data, std::size_t max)
@@ -159,12 +180,10 @@ ssize_t Handset::readPacket(char* data, std::size_t max)
         std::memcpy(data, packet + 1, std::size_t(n - 1));
         return n - 1;
     }
-    if (packet[0] & TIOCPKT_FLUSHWRITE) {
-        // Whatever the line had not carried yet is gone.
-        char scratch[4097];
-        while (::read(master_, scratch, sizeof scratch) > 0) {
-        }
-    }
+    // The program flushed its output: what the device's buffer held is gone. (A pseudo-
+    // terminal keeps what it holds itself, so only a sender far ahead of the line keeps more.)
+    if (packet[0] & TIOCPKT_FLUSHWRITE)
+        lineQueue_.clear();
     return 0;
 }
 
@@ -173,23 +192,19 @@ void Handset::takePaced()
     // Each byte leaves when the line is free, at the speed the port has at that moment; a
     // late timer takes the bytes that were due meanwhile, so lateness never slows the line.
     const qint64 now = clock_.nsecsElapsed();
-    while (lineFreeNs_ <= now && master_ >= 0) {
-        char byte = 0;
-        const ssize_t n = readPacket(&byte, 1);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            // Nothing waits: the line is idle until the next byte.
-            pacer_.stop();
-            notifier_->setEnabled(true);
-            return;
-        }
-        if (n == 0)
-            continue;
+    while (lineFreeNs_ <= now && !lineQueue_.isEmpty()) {
         const int baud = lineBaud();
+        const QByteArray byte = lineQueue_.left(1);
+        lineQueue_.remove(0, 1);
         lineFreeNs_ += byteNsAt(baud);
-        takeBytes(QByteArray(1, byte), baud);
+        takeBytes(byte, baud);
+        if (master_ < 0)
+            return;
     }
+    fillLine();
+    // Nothing waits: the line is idle until the next byte.
+    if (lineQueue_.isEmpty())
+        pacer_.stop();
 }
 
 void Handset::takeBytes(const QByteArray& bytes, int baud)

@@ -113,6 +113,7 @@ private:
     void readMaster();
     void takeBytes(const QByteArray& bytes, int baud);
     void takePaced();
+    void fillLine();
     // One read in packet mode: the data bytes, 0 for a status (a flush is acted on), -1 for none.
     ssize_t readPacket(char* data, std::size_t max);
     bool waitFor(int timeoutMs, const std::function<bool()>& done);
@@ -128,6 +129,9 @@ private:
     QList<TimedByte> byteLog_;
     QList<WireEvent> events_;
     bool paced_ = false;
+    // What the device's buffer holds for the line (paced), like a serial driver's 4 KB.
+    static constexpr qsizetype kDeviceBuffer = 4096;
+    QByteArray lineQueue_;
     qint64 lineFreeNs_ = 0;
     qsizetype offSettings_ = 0;
     QTimer pacer_;
