@@ -200,14 +200,18 @@ void SerialPortService::close()
         const qint64 settleNs = queue.bytes > 0 ? 2 * ledger_.byteNs() + kSettleNs : 0;
         const bool drained = DrainOutput(
             [this] {
-                if (port_.bytesToWrite() > 0 && port_.error() == QSerialPort::NoError)
-                    port_.waitForBytesWritten(0);
+                // A device with no room yet only times out; any other error means it is gone.
+                if (port_.bytesToWrite() > 0 && !port_.waitForBytesWritten(0)
+                    && port_.error() == QSerialPort::TimeoutError)
+                    port_.clearError();
                 return port_.error() == QSerialPort::NoError ? qint64(outputQueue().seconds * 1e9) : 0;
             },
             deadline, settleNs);
         if (!drained)
             discardOutput();
-        port_.close();
+        // A device that went away meanwhile is closed already.
+        if (port_.isOpen())
+            port_.close();
     }
     pollOutput();
     port_.clearError();
