@@ -120,13 +120,18 @@ bool MacroRunner::roomToSend()
     // ESC silences the handset within seconds.
     constexpr qint64 kFrameBytes = 8;
     SerialPortService& port = w_.mscCOM();
-    const QMetaObject::Connection drained =
-        connect(&port, &SerialPortService::outputQueueChanged, &waits_, &SleepingWait::wake);
-    const bool room = waits_.until(QDeadlineTimer::Forever, [&] {
+    const auto room = [&] {
         return MacroAbort || port.outputQueue().bytes + kFrameBytes <= SerialPortService::kTransmitBuffer;
-    });
-    disconnect(drained);
-    return room && !MacroAbort;
+    };
+    if (!room()) {
+        const QMetaObject::Connection drained =
+            connect(&port, &SerialPortService::outputQueueChanged, &waits_, &SleepingWait::wake);
+        const bool waited = waits_.until(QDeadlineTimer::Forever, room);
+        disconnect(drained);
+        if (!waited)
+            return false;
+    }
+    return !MacroAbort;
 }
 
 void MacroRunner::TypeCharacter(const QString& character)
