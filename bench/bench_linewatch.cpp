@@ -23,6 +23,7 @@ int main(int argc, char** argv)
     if (!w)
         return 2;
     const bool ptyPolled = w->mscCOM().watchingLines();
+    WaitSeconds(1.0f); // the window's first paint and settling, outside the figures
     const Measured pty = Measure([&] { WaitSeconds(float(seconds)); });
 
     int asked = 0;
