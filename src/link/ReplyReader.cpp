@@ -4,7 +4,6 @@
 #include "link/SerialLink.h"
 #include "platform/SleepingWait.h"
 
-
 bool ReplyReader::WaitForReply()
 {
     const auto ready = [this] { return port_.pendingCount() != 0 || port_.hungUp(); };

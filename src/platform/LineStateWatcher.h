@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <optional>
+#include <utility>
 
 class LineStateWatcher : public QObject {
     Q_OBJECT
