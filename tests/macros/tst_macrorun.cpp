@@ -186,8 +186,9 @@ void TestMacroRun::escStopsARun()
     QVERIFY(QTest::qWaitFor([&] { return w.mscCOM().outputQueue().bytes == 0; }, 12'000));
     WaitSeconds(0.5f);
     const qsizetype afterEsc = handset->received().size() - receivedAtEsc;
-    // ESC is also the input box's clear key: its own frame follows the queue.
-    QVERIFY2(afterEsc >= queuedAtEsc && afterEsc <= queuedAtEsc + 8 + 8, qPrintable(QString::number(afterEsc)));
+    // ESC is also the input box's clear key: its own frame follows the queue. The handset may
+    // lag the program's line model by the time its reading was woken late.
+    QVERIFY2(afterEsc >= queuedAtEsc && afterEsc <= queuedAtEsc + 8 + 24, qPrintable(QString::number(afterEsc)));
     QVERIFY2(lastArrivalMs < 10'000, qPrintable(QString::number(lastArrivalMs)));
     const QStringList frames = KeyFrameList(handset->events());
     QCOMPARE(frames.last(), u"363"_qs);
