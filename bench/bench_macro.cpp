@@ -93,13 +93,14 @@ int main(int argc, char** argv)
             lastArrivalS = double(sinceLineEsc.nsecsElapsed()) / 1e9;
     });
     QTimer::singleShot(3000, w.get(), [&] {
+        // ESC is also the clear key: its own frame comes on top of the run's.
+        sample.stop();
         sinceLineEsc.start();
         QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, u"\x1b"_qs);
         QApplication::sendEvent(w->txtInput, &press);
     });
     boxes.onShow = {};
     w->macros().MacroRun(u"keys.mcr"_qs);
-    sample.stop();
     while (w->mscCOM().outputQueue().bytes > 0 && sinceLineEsc.elapsed() < 30'000)
         WaitSeconds(0.1f);
     WaitSeconds(1.0f);
