@@ -250,7 +250,9 @@ bool RealDesktop::endProgram(int timeoutMs)
 {
     if (program_.state() == QProcess::NotRunning)
         return true;
-    if (!key(QStringLiteral("alt+x")))
+    // A dialog that closed took the keyboard focus with it.
+    const QList<unsigned long> all = windows();
+    if (all.isEmpty() || !focus(all.constFirst()) || !key(QStringLiteral("alt+x")))
         return false;
     return waitUntil([&] { return program_.state() == QProcess::NotRunning; }, timeoutMs);
 }
@@ -272,9 +274,15 @@ bool RealDesktop::keycode(int code, bool down)
     return true;
 }
 
-bool RealDesktop::keyDown(const QString& keysym) { return sendKey(KeysymOf(keysym), true); }
+bool RealDesktop::keyDown(const QString& keysym)
+{
+    return keysym.startsWith(u"code:") ? keycode(keysym.mid(5).toInt(), true) : sendKey(KeysymOf(keysym), true);
+}
 
-bool RealDesktop::keyUp(const QString& keysym) { return sendKey(KeysymOf(keysym), false); }
+bool RealDesktop::keyUp(const QString& keysym)
+{
+    return keysym.startsWith(u"code:") ? keycode(keysym.mid(5).toInt(), false) : sendKey(KeysymOf(keysym), false);
+}
 
 bool RealDesktop::key(const QString& chord)
 {
@@ -290,6 +298,18 @@ bool RealDesktop::key(const QString& chord)
     for (auto it = names.crbegin(); it != names.crend(); ++it)
         ok = keyUp(*it) && ok;
     return ok;
+}
+
+bool RealDesktop::keys(const QString& chords)
+{
+    for (const QString& chord : chords.split(u' ', Qt::SkipEmptyParts)) {
+        const bool ok = chord.startsWith(u"down:")  ? keyDown(chord.mid(5))
+                        : chord.startsWith(u"up:") ? keyUp(chord.mid(3))
+                                                   : key(chord);
+        if (!ok)
+            return false;
+    }
+    return true;
 }
 
 bool RealDesktop::type(const QString& text)
@@ -369,6 +389,16 @@ QString RealDesktop::windowTitle(unsigned long window) const
         XFree(data);
     }
     return title;
+}
+
+bool RealDesktop::keyboardGrabbed() const
+{
+    Display* d = x_->display;
+    const int result = XGrabKeyboard(d, DefaultRootWindow(d), False, GrabModeAsync, GrabModeAsync, CurrentTime);
+    if (result == GrabSuccess)
+        XUngrabKeyboard(d, CurrentTime);
+    XSync(d, False);
+    return result == AlreadyGrabbed;
 }
 
 bool RealDesktop::focus(unsigned long window)

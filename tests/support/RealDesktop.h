@@ -52,7 +52,7 @@ public:
 
     // Starts the executable from the build's bin folder and waits for its first paint.
     bool startProgram(const QStringList& arguments = {}, int timeoutMs = 30'000);
-    // Closes the main window with Alt+X, as a user does, and waits for the end.
+    // Gives the main window the focus and closes it with Alt+X, as a user does; waits for the end.
     bool endProgram(int timeoutMs = 15'000);
     QProcess& program() { return program_; }
     // Alt+P, and until the program holds the handset's port open: a mnemonic clicks its
@@ -64,11 +64,14 @@ public:
 
     // XTest key events. A chord is keysym names joined by "+" ("a", "shift+comma",
     // "ctrl+space", "Zenkaku_Hankaku"): the first ones held while the last is pressed and released.
-    // "shift", "ctrl" and "alt" name the left modifier keys.
+    // "shift", "ctrl" and "alt" name the left modifier keys; "code:97" names a key by its
+    // X keycode (evdev code + 8): 97 is ろ and 132 is ¥ on a Japanese keyboard.
     bool key(const QString& chord);
+    // Chords one after another, separated by blanks; "down:shift" and "up:shift" press and
+    // release a key alone, so that it is held across the chords between them.
+    bool keys(const QString& chords);
     bool keyDown(const QString& keysym);
     bool keyUp(const QString& keysym);
-    // A physical key by its X keycode (evdev code + 8): 97 is ろ and 132 is ¥ on a Japanese keyboard.
     bool keycode(int code, bool down);
     // ASCII text, each character by its own key, Shift held only around those that need it.
     bool type(const QString& text);
@@ -78,6 +81,8 @@ public:
     // The program's mapped top-level windows: the main window first, then the newest others.
     QList<unsigned long> windows() const;
     QString windowTitle(unsigned long window) const;
+    // Whether a client holds the keyboard grabbed, as an open menu does once it takes keys.
+    bool keyboardGrabbed() const;
     // Gives the keyboard focus to one of the program's windows (there is no window manager).
     bool focus(unsigned long window);
     // What part of a window shows now (the main window when window is 0).
@@ -93,6 +98,8 @@ public:
     int keyFrameCount() const;
 
     // fcitx5's answer to the controller's State (2 active, 1 inactive, 0 no focus); -1 without one.
+    static constexpr int kActive = 2;
+    static constexpr int kInactive = 1;
     int inputMethodState();
     // Switches the input method with its controller, as fcitx5-remote -o / -c does.
     bool setInputMethodActive(bool active);
