@@ -83,6 +83,11 @@ void TestRealInputMethod::convertsWhenAllowed()
     QVERIFY(desk.key(u"a"_qs));
     QVERIFY(LampRed(desk, false));
     QVERIFY2(desk.waitForScreen(u"かなa"_qs), qPrintable(desk.handset().screen().text()));
+    // fcitx5 gone in the middle: the keys still go out, and the lamp shows no input method.
+    QVERIFY(desk.stopInputMethod());
+    QVERIFY(desk.keys(u"b c"_qs));
+    QVERIFY2(desk.waitForScreen(u"かなabc"_qs), qPrintable(desk.handset().screen().text()));
+    QVERIFY(LampRed(desk, true));
 }
 
 void TestRealInputMethod::switchingAtRunTime()

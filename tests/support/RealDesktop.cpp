@@ -491,6 +491,14 @@ int RealDesktop::inputMethodState()
     return reply.isValid() ? reply.value() : -1;
 }
 
+bool RealDesktop::stopInputMethod()
+{
+    if (fcitx_.state() == QProcess::NotRunning)
+        return false;
+    fcitx_.kill();
+    return waitUntil([&] { return fcitx_.state() == QProcess::NotRunning; });
+}
+
 bool RealDesktop::setInputMethodActive(bool active)
 {
     if (busName_.isEmpty())

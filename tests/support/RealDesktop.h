@@ -101,6 +101,8 @@ public:
     static constexpr int kActive = 2;
     static constexpr int kInactive = 1;
     int inputMethodState();
+    // fcitx5 ends, as when it crashes or the user quits it; its bus name goes with it.
+    bool stopInputMethod();
     // Switches the input method with its controller, as fcitx5-remote -o / -c does.
     bool setInputMethodActive(bool active);
     // Runs a helper program to its end in the desktop's environment; its standard output.
