@@ -6,7 +6,6 @@
 
 #include <QObject>
 #include <QWidget>
-#include <vector>
 
 class frmMain;
 
@@ -20,6 +19,9 @@ public:
     void MacroRunFromCommandLine(const QString& name);
     void MacroRun(const QString& fileName);
     void MacroEnableControls(bool enable);
+    // The controls that also follow a rule of their own (the display, the IME switch), set
+    // from that rule as it is now, and disabled while a run holds the window.
+    void ApplyRuleStates();
 
     bool running() const { return running_; }
     // Set by ESC while a run is in progress.
@@ -38,7 +40,4 @@ private:
     frmMain& w_;
     bool running_ = false;
     bool locked_ = false;
-    // What each locked control was before the run, so that the run gives back just that.
-    std::vector<std::pair<QWidget*, bool>> enabledBefore_;
-    bool readOnlyBefore_ = false;
 };

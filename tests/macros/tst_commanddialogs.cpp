@@ -21,7 +21,6 @@ private Q_SLOTS:
     void textDialog();
     void reEditing_data();
     void reEditing();
-    void textDialogLayout();
 };
 
 void TestCommandDialogs::oneLineDialogs_data()
@@ -157,24 +156,6 @@ void TestCommandDialogs::reEditing()
     QCOMPARE(entries(e.lstMacro), after);
     QVERIFY(!e.MacroEditMode);
     QCOMPARE(e.MacroEdited, menuEntry >= 0);
-}
-
-void TestCommandDialogs::textDialogLayout()
-{
-    frmMacro& e = openEditor({});
-    frmTextEdit d(e);
-    d.show();
-    const int dpi = d.logicalDpiY();
-    d.resize(400, 20);
-    QTRY_COMPARE(d.height(), frmMain::TwipsToPixels(1335, dpi));
-    d.resize(400, 300);
-    QTRY_COMPARE(d.height(), 300);
-    const int w = frmMain::PixelsToTwips(400, dpi);
-    const int h = frmMain::PixelsToTwips(300, dpi);
-    QCOMPARE(d.txtTextData->geometry(),
-             QRect(0, 0, frmMain::TwipsToPixels(w - 105, dpi), frmMain::TwipsToPixels(h - 960, dpi)));
-    QCOMPARE(d.cmdOK->pos(), QPoint(frmMain::TwipsToPixels(w / 2 - 1440, dpi), frmMain::TwipsToPixels(h - 855, dpi)));
-    QCOMPARE(d.cmdCancel->x(), frmMain::TwipsToPixels(w / 2, dpi));
 }
 
 QTEST_MAIN(TestCommandDialogs)

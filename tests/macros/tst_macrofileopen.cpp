@@ -19,7 +19,6 @@ private Q_SLOTS:
     void loading_data();
     void loading();
     void deletingAListedFile();
-    void layout();
 };
 
 void TestMacroFileOpen::listsOnlyMacroFiles()
@@ -116,25 +115,6 @@ void TestMacroFileOpen::deletingAListedFile()
     QCOMPARE(boxes->shown.size(), 1);
     QVERIFY(boxes->shown[0].text.startsWith(u"ファイルが見つかりませんでした。"_qs));
     QCOMPARE(e.lstMacro->count(), 0);
-}
-
-void TestMacroFileOpen::layout()
-{
-    frmMacro& e = openEditor({});
-    frmFileOpen chooser(e);
-    chooser.show();
-    const int dpi = chooser.logicalDpiY();
-    const auto px = [dpi](double twips) { return frmMain::TwipsToPixels(int(qRound(twips)), dpi); };
-    chooser.resize(420, 30);
-    QTRY_COMPARE(chooser.height(), px(1380));
-    chooser.resize(420, 320);
-    QTRY_COMPARE(chooser.height(), 320);
-    const double w = frmMain::PixelsToTwips(420, dpi);
-    const double h = frmMain::PixelsToTwips(320, dpi);
-    QCOMPARE(chooser.filMacroFile->geometry(), QRect(0, 0, px(w - 120), px(h - 960)));
-    QCOMPARE(chooser.cmdOK->pos(), QPoint(px(w / 2 - 1747), px(h - 900)));
-    QCOMPARE(chooser.cmdCancel->pos(), QPoint(px(w / 2 - 307.5), px(h - 900)));
-    QCOMPARE(chooser.cmdDelFile->pos(), QPoint(px(w / 2 + 1132.5), px(h - 900)));
 }
 
 QTEST_MAIN(TestMacroFileOpen)
