@@ -297,6 +297,12 @@ bool frmMacro::eventFilter(QObject* watched, QEvent* event)
             chkRecording->setChecked(false);
         break;
     }
+    case QEvent::Shortcut:
+        // A button's mnemonic clicks it without moving the focus: while recording, it moves
+        // there, which ends recording.
+        if (watched != txtInput && chkRecording->isChecked())
+            static_cast<QWidget*>(watched)->setFocus(Qt::ShortcutFocusReason);
+        break;
     case QEvent::ShortcutOverride:
         // While recording, Ctrl combinations are keys to record; Alt ones stay the window's mnemonics.
         if (watched == txtInput && chkRecording->isChecked()

@@ -6,8 +6,12 @@
 #include "macros/CommandEditDialogs.h"
 #include "macros/frmFileOpen.h"
 
+#include "settings/MacroFields.h"
+#include "settings/SettingsFiles.h"
+
 #include <QAction>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -21,6 +25,8 @@ private Q_SLOTS:
     void deleteKeysMovingAndNo();
     void closingWithASavePublishesTheList();
     void keptOnTopWithTheMainWindow();
+    void typedNamesRoundTripOrAreRefused_data();
+    void typedNamesRoundTripOrAreRefused();
 
 private:
     void writeMacros(const QStringList& names)
@@ -114,6 +120,48 @@ void TestMacroStore::keptOnTopWithTheMainWindow()
     e.close();
     window->mnuCOMMAND[7]->trigger();
     QVERIFY(reached);
+}
+
+void TestMacroStore::typedNamesRoundTripOrAreRefused_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("refusal");
+    QTest::newRow("250 characters") << QString(250, u'a') << QString();
+    QTest::newRow("250 Japanese characters, too long a file name")
+        << QString(250, u'長') << u"マクロを保存できませんでした。"_qs;
+    QTest::newRow("only blanks") << u"   "_qs << QString();
+    QTest::newRow("a comma") << u"買い物,メモ"_qs << QString();
+    QTest::newRow("a leading blank") << u" 先頭"_qs << QString();
+    QTest::newRow("a quote") << u"it\"s"_qs << u"ファイル名に無効な文字が含まれています。"_qs;
+    QTest::newRow("a way out of the folder") << u"../x"_qs << u"ファイル名に無効な文字が含まれています。"_qs;
+}
+
+void TestMacroStore::typedNamesRoundTripOrAreRefused()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, refusal);
+    frmMacro& e = openEditor({});
+    e.txtMacroName->setText(name);
+    e.txtFileName->setText(name);
+    e.cmdAddCrlf->click();
+    e.cmdSaveMacro->click();
+    if (refusal.isEmpty()) {
+        QCOMPARE(boxes->shown.size(), 0);
+        e.cmdOK->click();
+        // What the exit writes into [Macro] reads back as the same list.
+        MainWindowSettings written;
+        written.MacroFiles = window->macroFiles();
+        QCOMPARE(ReadMacroEntries(SettingsFileLines(Settings{}, written), false), QStringList{name + u".mcr"_qs});
+        QCOMPARE(window->cmbMacroList->count(), 1);
+    } else {
+        QVERIFY(boxes->shown.last().text.startsWith(refusal));
+        QCOMPARE(e.lstFileName->count(), 0);
+    }
+    // Nothing but the settings files and the Macro folder, which holds at most the one file.
+    QStringList files = QDir(home->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    QVERIFY(files.removeAll(QFileInfo(macroFolder()).dir().dirName()) <= 1);
+    QCOMPARE(files, (QStringList{u"keymap.ini"_qs, u"setting.ini"_qs}));
+    QVERIFY(QDir(macroFolder()).entryList(QDir::Files).size() <= (refusal.isEmpty() ? 1 : 0));
 }
 
 QTEST_MAIN(TestMacroStore)
