@@ -1,5 +1,6 @@
 #include "frmMain.h"
 
+#include "core/ProgramIcon.h"
 #include "core/ProgramInfo.h"
 #include "helpwindows/frmAbout.h"
 #include "helpwindows/frmKeyHelp.h"
@@ -84,6 +85,8 @@ frmMain::frmMain(const CommandLine& commandLine, QWidget* parent)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(ProgramInfo::Title());
+    // The other windows take theirs from this one.
+    setWindowIcon(ProgramIcon());
     createControls();
     createMenu();
     modes_ = new InputModeControls({chkIMEON, chkAlphaOrKana, chkKanaOrRoma, mnuIME, lblLED, txtInput}, settings_, port_,
@@ -185,10 +188,6 @@ void frmMain::createMenu()
             mnuCOMMAND[i] = mnuMENU->addAction(QString::fromUtf16(captions[i]));
         connect(mnuCOMMAND[i], &QAction::triggered, this, [this, i] { mnuCOMMAND_Click(i); });
     }
-    // An entry is only as available as the button it stands for.
-    const std::pair<int, QPushButton*> mirrors[] = {{0, cmdMacroSetting}, {2, cmdOption}, {5, cmdKeyHelp}};
-    for (const auto& [index, button] : mirrors)
-        mnuCOMMAND[index]->setEnabled(button->isEnabled());
 }
 
 void frmMain::Form_Load()
@@ -199,7 +198,9 @@ void frmMain::Form_Load()
     settings_ = loaded.settings;
     keyMap_ = loaded.keyMap;
     macroFiles_ = loaded.window.MacroFiles;
-    move(TwipsToPixels(loaded.window.Xpos, logicalDpiX()), TwipsToPixels(loaded.window.Ypos, logicalDpiY()));
+    placedTwips_ = QPoint(loaded.window.Xpos, loaded.window.Ypos);
+    placedAt_ = QPoint(TwipsToPixels(loaded.window.Xpos, logicalDpiX()), TwipsToPixels(loaded.window.Ypos, logicalDpiY()));
+    move(placedAt_);
     chkHideOn->setValue(loaded.window.HideOn);
     chkAlphaOrKana->setValue(loaded.window.AlphaOrKana);
     chkKanaOrRoma->setValue(loaded.window.KanaOrRoma);
@@ -270,10 +271,32 @@ void frmMain::chkPower_Click()
 
 void frmMain::SetCompactDisplay(bool full)
 {
-    const int twips = full ? kFullTwips : kCompactTwips;
-    setFixedSize(kWidth, TwipsToPixels(twips, logicalDpiY()));
-    for (QWidget* lower : std::initializer_list<QWidget*>{chkGetStatus, txtInputBuffer, lblNonArea, txtNonArea})
+    fullDisplay_ = full;
+    fitWindowHeight();
+    for (QWidget* lower : std::initializer_list<QWidget*>{txtInputBuffer, lblNonArea, txtNonArea})
         lower->setEnabled(full);
+    runner_->ApplyRuleStates();
+}
+
+void frmMain::fitWindowHeight()
+{
+    const int frame = frameGeometry().height() - height();
+    const int inside = TwipsToPixels(fullDisplay_ ? kFullTwips : kCompactTwips, logicalDpiY()) - frame;
+    if (size() != QSize(kWidth, inside))
+        setFixedSize(kWidth, inside);
+}
+
+void frmMain::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    fitWindowHeight();
+}
+
+// The window manager frames the window after it is shown and then moves it.
+void frmMain::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    fitWindowHeight();
 }
 
 void frmMain::chkHideOn_Click()
@@ -366,6 +389,13 @@ bool frmMain::Form_MouseUp(Qt::MouseButton button, QPoint globalPosition)
             mnuMACRO[i]->setText(cmbMacroList->itemText(i));
         mnuMACRO[i]->setVisible(i < titles);
     }
+    // Each entry is as available as the control it stands for now, during a run too.
+    const std::pair<QAction*, QWidget*> mirrors[] = {
+        {mnuCOMMAND[0], cmdMacroSetting}, {mnuCOMMAND[1], cmdMacroStart}, {mnuCOMMAND[2], cmdOption},
+        {mnuCOMMAND[5], cmdKeyHelp},      {mnuIME[0], chkIMEON},          {mnuIME[1], chkAlphaOrKana},
+        {mnuIME[2], chkKanaOrRoma}};
+    for (const auto& [entry, control] : mirrors)
+        entry->setEnabled(control->isEnabled());
     mnuMENU->popup(globalPosition);
     return true;
 }
@@ -396,8 +426,9 @@ void frmMain::cmdExit_Click()
     window.HideOn = chkHideOn->value();
     window.AlphaOrKana = chkAlphaOrKana->value();
     window.KanaOrRoma = chkKanaOrRoma->value();
-    window.Xpos = PixelsToTwips(x(), logicalDpiX());
-    window.Ypos = PixelsToTwips(y(), logicalDpiY());
+    const bool moved = pos() != placedAt_;
+    window.Xpos = moved ? PixelsToTwips(x(), logicalDpiX()) : placedTwips_.x();
+    window.Ypos = moved ? PixelsToTwips(y(), logicalDpiY()) : placedTwips_.y();
     window.MacroFiles = macroFiles_;
     // The model chosen in a key help window still open is kept as if the window had closed.
     if (keyHelp_)

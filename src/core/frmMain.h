@@ -66,6 +66,7 @@ public:
     bool Form_MouseUp(Qt::MouseButton button, QPoint globalPosition);
 
     void SetCompactDisplay(bool full);
+    bool fullDisplay() const { return fullDisplay_; }
     void ApplyToolTips();
     // The IME part of start-up and of the options dialog's OK.
     void applyImeOption() { modes_->ApplyImeOption(); }
@@ -129,6 +130,8 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void changeEvent(QEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
@@ -139,6 +142,8 @@ private:
     void createMenu();
     void focusInputIfPowered();
     void untickPower();
+    // The display's height is the whole window's, title bar included, once the frame is known.
+    void fitWindowHeight();
 
     CommandLine commandLine_;
     Settings settings_;
@@ -158,6 +163,11 @@ private:
     std::int16_t IgnorePowerClick = 0;
     float ReplyTimeout = 5.0f;
     bool exited_ = false;
+    bool fullDisplay_ = true;
+    // Where start-up put the window, in twips and in pixels: a window the user did not move
+    // writes back the stored values, not a round trip through pixels.
+    QPoint placedTwips_;
+    QPoint placedAt_;
     ReplyReader replies_{port_, ReplyTimeout};
     std::unique_ptr<PhoneQueries> talk_;
 };

@@ -1,5 +1,6 @@
 // ユビサキ: operate a PDC handset from the PC keyboard.
 #include "core/CommandLine.h"
+#include "core/ProgramIcon.h"
 #include "core/ProgramInfo.h"
 #include "core/SingleInstance.h"
 #include "core/frmMain.h"
@@ -60,6 +61,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("yubisaki"));
     QApplication::setApplicationDisplayName(ProgramInfo::Title());
+    QApplication::setWindowIcon(ProgramIcon());
 
     InstallMessageLogFromEnvironment();
 

@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QStyle>
 #include <QTreeWidget>
 
 #include <algorithm>
@@ -42,8 +43,12 @@ frmKeyHelp::frmKeyHelp(Settings& settings, const KeyMap& keyMap, const QWidget* 
     lstKeyHelp->setColumnCount(4);
     lstKeyHelp->setHeaderLabels({QStringLiteral("パソコンのキー"), QStringLiteral("携帯電話側の機能"),
                                  QStringLiteral("Ctrlを押しながらの場合"), QStringLiteral("割当て変更")});
-    for (int i = 0; i < 4; ++i)
-        lstKeyHelp->setColumnWidth(i, kColumnWidths[i]);
+    // Each column as wide as its heading at least; the window opens with all four in view.
+    int columnsWidth = 0;
+    for (int i = 0; i < 4; ++i) {
+        lstKeyHelp->setColumnWidth(i, std::max(kColumnWidths[i], lstKeyHelp->header()->sectionSizeHint(i)));
+        columnsWidth += lstKeyHelp->columnWidth(i);
+    }
     lstKeyHelp->setRootIsDecorated(false);
     lstKeyHelp->setUniformRowHeights(true);
     lstKeyHelp->setAllColumnsShowFocus(true);
@@ -66,7 +71,8 @@ frmKeyHelp::frmKeyHelp(Settings& settings, const KeyMap& keyMap, const QWidget* 
     lstKeyHelp->addAction(mnuEdit);
 
     setMinimumWidth(cmbPdcType->width() + cmdClose->width() + 2 * twipsToPixels(kListMargin) + 20);
-    resize(twipsToPixels(kStartWidth), twipsToPixels(kStartHeight));
+    const int listWidth = columnsWidth + 2 * lstKeyHelp->frameWidth() + style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    resize(std::max(twipsToPixels(kStartWidth), listWidth + twipsToPixels(kListSpareWidth)), twipsToPixels(kStartHeight));
 
     // Load: the model of the settings, exactly as written there, or none.
     cmbPdcType->setCurrentIndex(cmbPdcType->findText(settings_.PdcType, Qt::MatchExactly | Qt::MatchCaseSensitive));

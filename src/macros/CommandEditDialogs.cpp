@@ -27,6 +27,8 @@ QString selectedArgument(const frmMacro& editor)
 
 void EditDialogLoad(frmMacro& editor, QLineEdit& box)
 {
+    // Typing goes into the box at once, not to the buttons.
+    box.setFocus();
     if (!editor.MacroEditMode)
         return;
     box.setText(selectedArgument(editor));
@@ -175,6 +177,7 @@ frmTextEdit::frmTextEdit(frmMacro& editor)
     for (QPushButton* b : {cmdOK, cmdCancel})
         b->resize(frmMain::TwipsToPixels(1215, dpi), frmMain::TwipsToPixels(375, dpi));
     resize(frmMain::TwipsToPixels(4800, dpi), frmMain::TwipsToPixels(3600, dpi));
+    txtTextData->setFocus();
     if (editor.MacroEditMode) {
         txtTextData->setPlainText(selectedArgument(editor));
         txtTextData->moveCursor(QTextCursor::End);
@@ -213,8 +216,8 @@ void frmTextEdit::resizeEvent(QResizeEvent* event)
         return;
     const int dpi = logicalDpiY();
     const auto px = [dpi](int twips) { return frmMain::TwipsToPixels(twips, dpi); };
-    const int w = frmMain::PixelsToTwips(width(), dpi);
-    const int h = frmMain::PixelsToTwips(height(), dpi);
+    const int w = OuterSizeTwips(*this).width();
+    const int h = OuterSizeTwips(*this).height();
     txtTextData->setGeometry(0, 0, px(w - 105), px(h - 960));
     cmdOK->move(px(w / 2 - 1440), px(h - 855));
     cmdCancel->move(px(w / 2), px(h - 855));

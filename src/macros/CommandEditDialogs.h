@@ -10,7 +10,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 
-// In edit mode, fills `box` with the selected command's argument, all of it selected.
+// Gives `box` the focus; in edit mode fills it with the selected command's argument, all of it selected.
 void EditDialogLoad(frmMacro& editor, QLineEdit& box);
 // Replaces the selected command's tag and argument (its indentation kept) in edit mode, else
 // inserts an indented command; ends edit mode and marks the macro edited.

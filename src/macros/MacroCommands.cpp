@@ -3,6 +3,7 @@
 #include "platform/VirtualKeys.h"
 #include "settings/Settings.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -125,12 +126,12 @@ std::optional<MacroKey> MacroKeyOf(QStringView tag, const KeyMap& keyMap)
         return MacroKey{Vk::Pad0 + (tag[5].unicode() - u'0'), 0};
     // <F1> .. <F24>: F13 and up are F1 to F12 with Shift.
     if (tag.size() >= 4 && tag.size() <= 5 && tag.startsWith(u"<F") && tag.endsWith(u'>')) {
+        // Digits only: a number parser would also take "<F 1>" and "<F1 >".
         const QStringView digits = tag.mid(2, tag.size() - 3);
-        if (digits.front() == u'0')
-            return std::nullopt;
-        bool ok = false;
-        const int n = digits.toInt(&ok);
-        if (ok && n >= 1 && n <= 24 && digits.front() != u'+' && digits.front() != u'-')
+        const bool plain = digits.front() != u'0'
+                           && std::all_of(digits.begin(), digits.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+        const int n = plain ? digits.toInt() : 0;
+        if (n >= 1 && n <= 24)
             return MacroKey{Vk::F1 + (n - 1) % 12, n > 12 ? kShift : 0};
     }
     return std::nullopt;

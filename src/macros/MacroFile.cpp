@@ -2,6 +2,7 @@
 
 #include "macros/MacroCommands.h"
 #include "macros/MacroWalk.h"
+#include "platform/Cp932.h"
 
 #include <algorithm>
 
@@ -33,6 +34,10 @@ std::optional<QString> MacroSaveRefusal(const QString& title, const QString& fil
         return QStringLiteral("ファイル名に無効な文字が含まれています。\r\n") + shown.join(u'、')
                + QStringLiteral("\r\nもう一度ご確認ください。");
     }
+    // What the file or setting.ini cannot hold would come back as "?", and the handset type it.
+    if (const QStringList lost = Cp932::Unencodable(title + fileName + entries.join(QString())); !lost.isEmpty())
+        return QStringLiteral("Shift-JISで保存できない文字が含まれています。\r\n") + lost.join(u'、')
+               + QStringLiteral("\r\nもう一度ご確認ください。");
     int balance = 0;
     for (const QString& entry : entries) {
         const QString tag = CommandTag(entry);

@@ -14,7 +14,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-MacroRunner::MacroRunner(frmMain& window) : QObject(&window), w_(window) {}
+MacroRunner::MacroRunner(frmMain& window) : QObject(&window), w_(window)
+{
+    // After the IME switch's own handling, which knows nothing of runs.
+    connect(w_.chkIMEON, &ToggleButton::valueChanged, this, &MacroRunner::ApplyRuleStates);
+}
 
 void MacroRunner::cmdMacroStart_Click()
 {
@@ -31,6 +35,9 @@ void MacroRunner::cmdMacroStart_Click()
 
 void MacroRunner::mnuMACRO_Click(int index)
 {
+    // During a run the entry does nothing, the list's selection included.
+    if (!w_.cmdMacroStart->isEnabled())
+        return;
     if (w_.cmbMacroList->count() == 0 || index < 0 || index >= w_.cmbMacroList->count())
         return;
     w_.cmbMacroList->setCurrentIndex(index);
@@ -78,25 +85,26 @@ void MacroRunner::MacroRun(const QString& fileName)
 
 void MacroRunner::MacroEnableControls(bool enable)
 {
-    if (!enable && !locked_) {
-        enabledBefore_.clear();
-        for (QWidget* control : std::initializer_list<QWidget*>{
-                 w_.chkPower, w_.cmdExit, w_.cmdMacroSetting, w_.cmbMacroList, w_.cmdMacroStart, w_.cmdOption,
-                 w_.cmdGetNumber, w_.chkGetStatus, w_.chkIMEON, w_.chkAlphaOrKana, w_.chkKanaOrRoma}) {
-            enabledBefore_.emplace_back(control, control->isEnabled());
-            control->setEnabled(false);
-        }
-        readOnlyBefore_ = w_.txtInput->isReadOnly();
-        w_.txtInput->setReadOnly(true);
-        locked_ = true;
-    } else if (enable && locked_) {
-        for (const auto& [control, wasEnabled] : enabledBefore_)
-            control->setEnabled(wasEnabled);
-        // Read-only again when the power was off before the run.
-        w_.txtInput->setReadOnly(readOnlyBefore_);
-        locked_ = false;
-    }
+    // Each state comes from its rule, not from before the run: the display or the IME may
+    // have changed meanwhile.
+    locked_ = !enable;
+    for (QWidget* control : std::initializer_list<QWidget*>{w_.chkPower, w_.cmdExit, w_.cmdMacroSetting,
+                                                            w_.cmbMacroList, w_.cmdMacroStart, w_.cmdOption,
+                                                            w_.cmdGetNumber})
+        control->setEnabled(enable);
+    ApplyRuleStates();
+    w_.txtInput->setReadOnly(locked_ || !w_.mscCOM().isOpen());
     w_.setWindowTitle(enable ? QStringLiteral("ユビサキ!") : QStringLiteral("ユビサキ!(ESCで中止)"));
+}
+
+void MacroRunner::ApplyRuleStates()
+{
+    const bool free = !locked_;
+    w_.chkGetStatus->setEnabled(free && w_.fullDisplay());
+    w_.chkIMEON->setEnabled(free);
+    const bool modes = free && w_.chkIMEON->value() == 1;
+    w_.chkAlphaOrKana->setEnabled(modes);
+    w_.chkKanaOrRoma->setEnabled(modes);
 }
 
 void MacroRunner::ProcessEvents() { QCoreApplication::processEvents(); }

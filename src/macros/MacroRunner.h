@@ -7,7 +7,6 @@
 
 #include <QObject>
 #include <QWidget>
-#include <vector>
 
 class frmMain;
 
@@ -21,6 +20,9 @@ public:
     void MacroRunFromCommandLine(const QString& name);
     void MacroRun(const QString& fileName);
     void MacroEnableControls(bool enable);
+    // The controls that also follow a rule of their own (the display, the IME switch), set
+    // from that rule as it is now, and disabled while a run holds the window.
+    void ApplyRuleStates();
 
     bool running() const { return running_; }
     // ESC, or closing the window, while a run is in progress: set MacroAbort and end the
@@ -43,9 +45,6 @@ private:
     frmMain& w_;
     bool running_ = false;
     bool locked_ = false;
-    // What each locked control was before the run, so that the run gives back just that.
-    std::vector<std::pair<QWidget*, bool>> enabledBefore_;
-    bool readOnlyBefore_ = false;
     // Every wait of a run sleeps on this, so that one abort ends whichever is running.
     SleepingWait waits_;
 };

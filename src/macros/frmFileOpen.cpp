@@ -84,8 +84,8 @@ void frmFileOpen::resizeEvent(QResizeEvent* event)
         return;
     const int dpi = logicalDpiY();
     const auto px = [dpi](double twips) { return frmMain::TwipsToPixels(int(qRound(twips)), dpi); };
-    const double w = frmMain::PixelsToTwips(width(), dpi);
-    const double h = frmMain::PixelsToTwips(height(), dpi);
+    const double w = OuterSizeTwips(*this).width();
+    const double h = OuterSizeTwips(*this).height();
     filMacroFile->setGeometry(0, 0, px(w - 120), px(h - 960));
     const int top = px(h - 900);
     cmdOK->move(px(w / 2 - 1747), top);

@@ -7,6 +7,7 @@
 #include "platform/VirtualKeys.h"
 #include "settings/MacroTitle.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFontDatabase>
@@ -19,6 +20,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QVBoxLayout>
 
@@ -66,12 +68,19 @@ void TakeMainWindowLook(QWidget& window, frmMain& main)
         window.setWindowFlag(Qt::WindowStaysOnTopHint);
 }
 
+QSize OuterSizeTwips(const QWidget& window)
+{
+    const QSize outer = window.frameGeometry().size();
+    const int dpi = window.logicalDpiY();
+    return {frmMain::PixelsToTwips(outer.width(), dpi), frmMain::PixelsToTwips(outer.height(), dpi)};
+}
+
 bool RaisedToMinimumHeight(QWidget& window, int minimumTwips)
 {
-    const int minimum = frmMain::TwipsToPixels(minimumTwips, window.logicalDpiY());
-    if (window.height() >= minimum)
+    if (OuterSizeTwips(window).height() >= minimumTwips)
         return false;
-    window.resize(window.width(), minimum);
+    const int frame = window.frameGeometry().height() - window.height();
+    window.resize(window.width(), frmMain::TwipsToPixels(minimumTwips, window.logicalDpiY()) - frame);
     return true;
 }
 
@@ -278,9 +287,26 @@ bool frmMacro::eventFilter(QObject* watched, QEvent* event)
         if (watched != txtInput)
             chkRecording->setChecked(false);
         break;
+    case QEvent::FocusOut: {
+        // Leaving the box from the keyboard ends recording; the record box's own mnemonic
+        // toggles it itself.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (watched == txtInput
+            && (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason
+                || (reason == Qt::ShortcutFocusReason && QApplication::focusWidget() != chkRecording)))
+            chkRecording->setChecked(false);
+        break;
+    }
+    case QEvent::Shortcut:
+        // A button's mnemonic clicks it without moving the focus: while recording, it moves
+        // there, which ends recording.
+        if (watched != txtInput && chkRecording->isChecked())
+            static_cast<QWidget*>(watched)->setFocus(Qt::ShortcutFocusReason);
+        break;
     case QEvent::ShortcutOverride:
-        // While recording, Alt and Ctrl combinations are keys to record, not mnemonics.
-        if (watched == txtInput && chkRecording->isChecked()) {
+        // While recording, Ctrl combinations are keys to record; Alt ones stay the window's mnemonics.
+        if (watched == txtInput && chkRecording->isChecked()
+            && !static_cast<QKeyEvent*>(event)->modifiers().testFlag(Qt::AltModifier)) {
             event->accept();
             return true;
         }
@@ -288,7 +314,13 @@ bool frmMacro::eventFilter(QObject* watched, QEvent* event)
     case QEvent::KeyPress: {
         auto* key = static_cast<QKeyEvent*>(event);
         if (watched == txtInput && chkRecording->isChecked()) {
-            txtInput_KeyDown(VirtualKeyFromQt(*key), key->modifiers());
+            const Qt::KeyboardModifiers held = key->modifiers();
+            // Tab and Shift+Tab leave the box; the handset has no use for Alt.
+            if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
+                && !(held & (Qt::ControlModifier | Qt::AltModifier)))
+                break;
+            if (!held.testFlag(Qt::AltModifier))
+                txtInput_KeyDown(VirtualKeyFromQt(*key), held);
             return true;
         }
         if (key->key() == Qt::Key_Delete && watched == lstMacro) {
@@ -301,6 +333,13 @@ bool frmMacro::eventFilter(QObject* watched, QEvent* event)
         }
         break;
     }
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        // The right button selects nothing in the macro list: loading another macro there
+        // would ask about the edits before the menu even shows.
+        if (watched == lstMacroList->viewport() && static_cast<QMouseEvent*>(event)->button() == Qt::RightButton)
+            return true;
+        break;
     case QEvent::MouseButtonRelease: {
         auto* mouse = static_cast<QMouseEvent*>(event);
         if (mouse->button() != Qt::RightButton)
@@ -311,6 +350,11 @@ bool frmMacro::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
         if (watched == lstMacroList->viewport()) {
+            // The menu acts on the macro shown.
+            {
+                const QSignalBlocker quiet(lstMacroList);
+                selectRow(lstMacroList, ShownMacroIndex);
+            }
             macroMenu->popup(mouse->globalPosition().toPoint());
             return true;
         }

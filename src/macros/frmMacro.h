@@ -19,8 +19,11 @@ class QPushButton;
 // The main window's icon, and kept above other programs when the main window is.
 void TakeMainWindowLook(QWidget& window, frmMain& main);
 
-// The resize rule of the chooser and the text dialog: a window lower than `minimumTwips` is
-// raised back to it. True when it was, the layout then following on the next resize.
+// The resize rules of the chooser and the text dialog are in whole-window sizes, frame and
+// title bar included, as the window manager draws the window.
+QSize OuterSizeTwips(const QWidget& window);
+// A window lower than `minimumTwips` is raised back to it. True when it was, the layout then
+// following on the next resize.
 bool RaisedToMinimumHeight(QWidget& window, int minimumTwips);
 
 class frmMacro : public QDialog {

@@ -168,7 +168,9 @@ void frmMacro::cmdFileOpen_Click()
 
 bool frmMacro::cmdSaveMacro_Click()
 {
-    const int row = selectedRow(lstMacroList);
+    // The macro shown is the one saved over, whatever the list's selection says now (a
+    // Ctrl+click may have taken it away).
+    const int row = ShownMacroIndex < lstMacroList->count() ? ShownMacroIndex : -1;
     // Never over another listed macro's file: the name then gets an underscore.
     QStringList otherFiles = texts(lstFileName);
     if (row >= 0)
@@ -187,6 +189,7 @@ bool frmMacro::cmdSaveMacro_Click()
     } else {
         lstMacroList->item(row)->setText(title);
         lstFileName->item(row)->setText(fileName);
+        selectRow(lstMacroList, row);
     }
     MacroEdited = false;
     return true;

@@ -58,6 +58,13 @@ void appendUtf16(QByteArray& out, char16_t unit)
     out.append(reinterpret_cast<const char*>(&unit), 2);
 }
 
+// The bytes of the UTF-16LE character at `in`: a surrogate pair is one character.
+size_t characterBytes(const char* in, size_t left)
+{
+    const char16_t unit = char16_t(quint8(in[0]) | (quint8(left > 1 ? in[1] : 0) << 8));
+    return (QChar::isHighSurrogate(unit) && left >= 4) ? size_t(4) : size_t(2);
+}
+
 } // namespace
 
 namespace Cp932 {
@@ -93,9 +100,7 @@ QByteArray Encode(QStringView text, int* lostCharacters)
             [&lost](const char* in, size_t left, QByteArray& out) {
                 ++lost;
                 out.append('?');
-                // A surrogate pair is one character: skip both halves.
-                const char16_t unit = char16_t(quint8(in[0]) | (quint8(left > 1 ? in[1] : 0) << 8));
-                return (QChar::isHighSurrogate(unit) && left >= 4) ? size_t(4) : size_t(2);
+                return characterBytes(in, left);
             });
     } else {
         lost = int(std::min<qsizetype>(text.size(), INT_MAX));
@@ -103,6 +108,24 @@ QByteArray Encode(QStringView text, int* lostCharacters)
     if (lostCharacters)
         *lostCharacters = lost;
     return bytes;
+}
+
+QStringList Unencodable(QStringView text)
+{
+    Iconv cd("CP932", "UTF-16LE");
+    if (!cd.valid())
+        return {text.toString()};
+    QStringList found;
+    cd.convert(reinterpret_cast<const char*>(text.utf16()), size_t(text.size()) * 2,
+        [&found, text](const char* in, size_t left, QByteArray&) {
+            const size_t bytes = characterBytes(in, left);
+            const qsizetype at = (in - reinterpret_cast<const char*>(text.utf16())) / 2;
+            const QString character = text.mid(at, qsizetype(bytes / 2)).toString();
+            if (!found.contains(character))
+                found << character;
+            return bytes;
+        });
+    return found;
 }
 
 QStringList SplitLines(const QString& text)

@@ -14,6 +14,9 @@ QString Decode(const QByteArray& bytes, int* invalidBytes = nullptr);
 // Characters without a CP932 form are written as "?"; `lostCharacters` counts them.
 QByteArray Encode(QStringView text, int* lostCharacters = nullptr);
 
+// The characters of `text` without a CP932 form, each once, in the order they first occur.
+QStringList Unencodable(QStringView text);
+
 // The lines of a text: CR LF, LF or a lone CR ends a line; a last line without an end counts.
 QStringList SplitLines(const QString& text);
 

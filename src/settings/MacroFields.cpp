@@ -39,6 +39,13 @@ QString FirstField(const QString& line)
     return FieldReader(lines).Next();
 }
 
+QString FieldLine(const QString& entry)
+{
+    const bool split = entry.contains(u',') || entry.startsWith(u' ') || entry.startsWith(u'\t');
+    // A quote inside cannot be quoted; the editor never makes such a name.
+    return split && !entry.contains(u'"') ? u'"' + entry + u'"' : entry;
+}
+
 QStringList ReadMacroEntries(const QStringList& lines, bool olderFile)
 {
     FieldReader fields(lines);

@@ -24,6 +24,10 @@ private:
 // The first field of a line.
 QString FirstField(const QString& line);
 
+// The line that reads back as the one field `entry`: in quotes when it holds a comma or
+// starts with a blank, which would otherwise split it or lose the blank.
+QString FieldLine(const QString& entry);
+
 // The lines of a list index them with a 16-bit counter.
 inline constexpr qsizetype MaxMacroEntries = 32767;
 

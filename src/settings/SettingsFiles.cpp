@@ -135,7 +135,8 @@ QStringList SettingsFileLines(const Settings& settings, const MainWindowSettings
     VisitOptions(s, w, LineWriter{lines});
     lines << QString() << QStringLiteral("[Macro]");
     if (!w.MacroFiles.isEmpty() && !w.MacroFiles.front().isEmpty())
-        lines += w.MacroFiles;
+        for (const QString& entry : std::as_const(w.MacroFiles))
+            lines << FieldLine(entry);
     return lines;
 }
 

@@ -297,6 +297,12 @@ void frmOption::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     }
+    // The dialog gives OK its default role back whenever a focused button lets it go, so on
+    // the key tab Enter is kept from it here.
+    if (!cancelRole_ && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        event->accept();
+        return;
+    }
     QDialog::keyPressEvent(event);
 }
 

@@ -65,6 +65,8 @@ void TestMacroWalk::commands_data()
                                      << 0;
     QTest::newRow("key tag with more after it is an error")
         << u"#t\n<UP>x"_qs << 0.0f << 1 << u"Eマクロエラーです。|ステップ : 2行目|コマンド : <UP>x +"_qs << 2;
+    QTest::newRow("a key tag fills its line: blanks inside are errors")
+        << u"<F 1>\n<F1 >\n< F1>\n<F+1>\n<F12>"_qs << 0.0f << 0 << u"K123/0"_qs << 0;
     QTest::newRow("errors skipped with MacroError 0") << u"<UP>x\n<F25>\n<DOWN>"_qs << 0.0f << 0 << u"K40/0"_qs << 0;
     QTest::newRow("ctrl then F13: F1 with Shift and Ctrl, no pause after ctrl")
         << u"<CTRL>\n<F13>\n<F1>"_qs << 0.1f << 1 << u"K112/3 W0.1 K112/0 W0.1"_qs << 0;
@@ -171,6 +173,9 @@ void TestMacroWalk::saveChecks_data()
         QTest::addRow("forbidden %s", qPrintable(QString(c)))
             << u"t"_qs << u"a"_qs + c << QStringList{u"<LOOP>1"_qs}
             << u"ファイル名に無効な文字が含まれています。\r\n\\、/、:、*、?、\"、<、>、|\r\nもう一度ご確認ください。"_qs;
+    QTest::newRow("characters Shift-JIS cannot store, each named once; a right quote it can")
+        << u"caf\u00e9"_qs << u"a\u2013b"_qs << QStringList{u"<TEXT>it\u2019s \U0001F600\u00e9"_qs, u"<LOOP>1"_qs}
+        << u"Shift-JISで保存できない文字が含まれています。\r\n\u00e9、\u2013、\U0001F600\r\nもう一度ご確認ください。"_qs;
     QTest::newRow("last loop unclosed") << u"t"_qs << u"a"_qs << QStringList{u"<LOOP>2"_qs, u"<UP>"_qs}
                                         << u"<LOOP>と<LOOPEND>の対応が正しくありません。\r\nコマンドをよく確認してください。"_qs;
     QTest::newRow("LOOPEND first and LOOP last pass") << u"t"_qs << u"a"_qs

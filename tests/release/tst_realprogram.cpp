@@ -1,6 +1,7 @@
 // The real program, started as a process in a scratch program folder: what its exit leaves of
 // setting.ini and keymap.ini when the disk is full, the folder is read-only, it is killed in the
 // middle, or a second copy starts meanwhile. Each file is always the old one or the new one.
+#include "platform/Cp932.h"
 #include "settings/SettingsFiles.h"
 
 #include <QCoreApplication>
@@ -50,6 +51,7 @@ private Q_SLOTS:
     void exitThatCannotWrite();
     void killedDuringExit();
     void secondCopyDuringExit();
+    void startsAndExitsKeepWhatIsStored();
 
 private:
     // Starts the program; `stayMs` after its first paint it closes its window itself.
@@ -207,6 +209,25 @@ void TestRealProgram::secondCopyDuringExit()
         QVERIFY2(!bytes.contains("; old") && bytes.endsWith("\r\n"), name);
     }
     QCOMPARE(contents(path("keymap.ini")), oldKeyMap.mid(int(qstrlen("; old\r\n"))));
+}
+
+void TestRealProgram::startsAndExitsKeepWhatIsStored()
+{
+    // The window at 100/100 twips, which is no whole pixel, and macro names that the [Macro]
+    // reader takes only in quotes, beside ones at the edges of what the editor accepts.
+    const QByteArray first = contents(path("setting.ini")).mid(int(qstrlen("; old\r\n")));
+    QVERIFY(first.contains("\r\nXpos=100\r\nYpos=100\r\n") && first.endsWith("[Macro]\r\n"));
+    const QString names = u"\"買い物,メモ.mcr\"\r\n\" 先頭.mcr\"\r\n\"   .mcr\"\r\nit\"s.mcr\r\n\r\n"_qs
+                          + QString(246, u'長') + u".mcr\r\nplain.mcr\r\n"_qs;
+    const QByteArray stored = first + Cp932::Encode(names);
+    QVERIFY(put(path("setting.ini"), stored));
+    for (int round = 1; round <= 2; ++round) {
+        QProcess program;
+        start(program, 0);
+        QVERIFY(program.waitForFinished(30'000));
+        QCOMPARE(program.exitCode(), 0);
+        QCOMPARE(Cp932::Decode(contents(path("setting.ini"))), Cp932::Decode(stored));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestRealProgram)
