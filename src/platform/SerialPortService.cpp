@@ -235,8 +235,12 @@ PortError SerialPortService::readByte(quint8& byte)
 {
     if (!open_)
         return makeError(PortErrorNumber::NotOpen, QStringLiteral("ポートが開いていません。"));
-    if (received_.isEmpty())
+    if (received_.isEmpty()) {
+        // A reader that finds the other end gone reports it; the receive event must not again.
+        if (hungUp_)
+            hangUpEventDue_ = false;
         return makeError(PortErrorNumber::NoByte, QStringLiteral("受信データがありません。"));
+    }
     byte = quint8(received_.front());
     received_.remove(0, 1);
     ++consumed_;
