@@ -95,6 +95,9 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     new QApplication(*argc, *argv);
     rig = new Rig;
+    // libFuzzer ends with exit(): the port's lock file must go with it, or another user could
+    // not open this device after us.
+    std::atexit([] { rig->port.close(); });
     return 0;
 }
 
