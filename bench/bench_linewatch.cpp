@@ -1,6 +1,7 @@
 // The CPU of watching the modem-status lines: the real main window with the power on, idle, for
-// ten seconds (or the seconds given), its port answering the lines' question as a serial device
+// ten seconds, its port answering the lines' question as a serial device
 // does; and against a pseudo-terminal, which cannot answer and so is not polled at all.
+#include "BenchMode.h"
 #include "HandsetOnCom1.h"
 #include "Measure.h"
 #include "TypingWindow.h"
@@ -8,13 +9,12 @@
 
 #include <sys/ioctl.h>
 
-#include <algorithm>
-#include <cstdlib>
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    const double seconds = argc > 1 ? std::max(1.0, std::atof(argv[1])) : 10.0;
+    const BenchMode mode(argc, argv);
+    const double seconds = mode.size(10.0, 1.0);
     phonesim::Handset handset;
     if (!StartHandsetOnCom1(handset))
         return 2;
@@ -40,7 +40,10 @@ int main(int argc, char** argv)
                 "CPU %.4f s (%.3f%%)\n",
                 seconds, asked, watched.cpu, watched.share(), ptyPolled ? "polled" : "not polled", pty.cpu, pty.share());
     w->chkPower->setValue(0);
-    const bool ok = polled && !ptyPolled && asked > 0 && asked <= int(seconds * 4) + 1 && watched.share() < 0.1;
-    std::printf("target (at most 4 polls a second, under 0.1%% of a core): %s\n", ok ? "met" : "MISSED");
-    return ok ? 0 : 1;
+    if (!polled || ptyPolled || asked == 0) {
+        std::fprintf(stderr, "the lines were not watched, or a pseudo-terminal was polled\n");
+        return 2;
+    }
+    return mode.verdict("at most 4 polls a second, under 0.1% of a core",
+                        asked <= int(seconds * 4) + 1 && watched.share() < 0.1);
 }

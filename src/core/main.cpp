@@ -4,6 +4,7 @@
 #include "core/ProgramInfo.h"
 #include "core/SingleInstance.h"
 #include "core/frmMain.h"
+#include "platform/HelpViewer.h"
 #include "platform/MessageBoxes.h"
 #include "platform/ProgramFolder.h"
 
@@ -11,18 +12,21 @@
 #include <QElapsedTimer>
 #include <QTimer>
 
+#include <csignal>
 #include <cstdio>
 #include <memory>
 
 namespace {
 
 // For the start-up benchmark and the tests of the real program: says when the window has
-// first been painted, then closes it the ordinary way.
+// first been painted and which folder and help file it uses, then closes it the ordinary way.
 class FirstPaintProbe : public QObject {
 public:
     FirstPaintProbe(QWidget& window, const QElapsedTimer& clock) : window_(window), clock_(clock)
     {
         window.installEventFilter(this);
+        // A reader that has what it wanted may close the pipe: the exit must still run whole.
+        std::signal(SIGPIPE, SIG_IGN);
     }
 
 protected:
@@ -30,7 +34,8 @@ protected:
     {
         if (watched == &window_ && event->type() == QEvent::Paint && !reported_) {
             reported_ = true;
-            std::printf("shown %.3f ms\n", double(clock_.nsecsElapsed()) / 1e6);
+            std::printf("shown %.3f ms\nfolder %s\nhelp %s\n", double(clock_.nsecsElapsed()) / 1e6,
+                        qPrintable(ProgramFolder()), qPrintable(HelpViewer::HelpFileName()));
             std::fflush(stdout);
             // The value is how long the window stays open, in milliseconds; a negative one
             // leaves it open for a test that closes it as a user does.

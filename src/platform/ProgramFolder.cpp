@@ -21,7 +21,9 @@ QString ProgramFolder()
         return withSlash(home);
     if (QCoreApplication::instance()) {
         const QString exeDir = QCoreApplication::applicationDirPath();
-        if (!exeDir.isEmpty() && QFileInfo(exeDir).isWritable())
+        // An installed program never writes beside its executable (/usr/bin, ~/.local/bin).
+        if (!exeDir.isEmpty() && QFileInfo(exeDir + QStringLiteral("/portable")).isFile()
+            && QFileInfo(exeDir).isWritable())
             return withSlash(exeDir);
     }
     const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)

@@ -1,62 +1,128 @@
-// libFuzzer target: any bytes as the stream the handset sends, read the way the receive
-// handler and the queries read it: each notification classified and turned into its text,
-// a charge's digits up to the reply's end, model and serial fields from byte pairs.
-#include "link/PhoneBytes.h"
-#include "link/mdlGetPdcType.h"
+// libFuzzer target: any bytes as what the handset sends, through the simulated handset's end of
+// a pseudo-terminal into the real port service, receive handler and reply reader. The first byte
+// picks the options; the rest arrives once as notifications (receive switch on), once as the
+// reply to a model query. Whatever arrives, the handler takes every byte, the port stays open,
+// receive events come back on after a charge read, and the query ends.
+#include "core/LogBox.h"
+#include "core/ToggleButton.h"
+#include "link/AntennaPicture.h"
+#include "link/PhoneQueries.h"
+#include "link/ReplyReader.h"
+#include "link/SerialLink.h"
+#include "phonesim/Handset.h"
+#include "platform/MessageBoxes.h"
+#include "platform/SleepingWait.h"
+#include "settings/Settings.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <fcntl.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
 
-using namespace PhoneBytes;
+namespace {
+
+struct Rig {
+    Rig()
+    {
+        if (!handset.start())
+            std::abort();
+        qputenv("YUBISAKI_COM1", handset.portPath().toLocal8Bit());
+        // A second descriptor on the port, opened before the service takes it for itself, only
+        // to ask how many bytes still wait in the device.
+        device = ::open(handset.portPath().toLocal8Bit().constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
+        settings.ComPort = 1;
+        if (device < 0 || link.OpenForUse().failed())
+            std::abort();
+        QObject::connect(&port, &SerialPortService::receiveEvent, &port, [this] { talk.mscCOM_OnComm(); });
+        chkPower.setValue(1);
+        chkGetStatus.setValue(1);
+        port.setReceiveThreshold(1);
+    }
+
+    int waitingInDevice() const
+    {
+        int n = 0;
+        return ::ioctl(device, FIONREAD, &n) == 0 ? n : 0;
+    }
+
+    // Events run until every byte sent has been taken from the device and the port.
+    bool drained()
+    {
+        SleepingWait wait;
+        QObject::connect(&port, &SerialPortService::activity, &wait, &SleepingWait::wake);
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, &wait, &SleepingWait::wake);
+        poll.start(2);
+        return wait.until(QDeadlineTimer(10'000),
+                          [this] { return port.pendingCount() == 0 && waitingInDevice() == 0; });
+    }
+
+    phonesim::Handset handset;
+    int device = -1;
+    ScriptedMessageBoxes boxes;
+    QWidget window;
+    ToggleButton chkPower{u"chkPower"_qs, u"電源"_qs, &window};
+    ToggleButton chkGetStatus{u"chkGetStatus"_qs, u"受信"_qs, &window};
+    QPushButton cmdGetNumber{&window};
+    QLineEdit txtInput{&window};
+    QLineEdit txtNonArea{&window};
+    AntennaPicture picAntena{&window};
+    LogBox txtInputBuffer{&window};
+    SerialPortService port;
+    Settings settings;
+    SerialLink link{port, settings};
+    // A charge or reply cut short waits this long for its next byte.
+    float replyTimeout = 0.005f;
+    ReplyReader replies{port, replyTimeout};
+    PhoneQueries talk{PhoneTalkWidgets{&chkPower, &chkGetStatus, &cmdGetNumber, &txtInput, &txtNonArea,
+                                       &picAntena, &txtInputBuffer},
+                      link, replies, settings, true};
+};
+
+Rig* rig = nullptr;
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    new QApplication(*argc, *argv);
+    rig = new Rig;
+    // libFuzzer ends with exit(): the port's lock file must go with it, or another user could
+    // not open this device after us.
+    std::atexit([] { rig->port.close(); });
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    for (std::size_t i = 0; i < size; ++i) {
-        const quint8 b = data[i];
-        switch (Classify(b, (i & 1) != 0)) {
-        case Notification::SignalLevel: {
-            const int level = b & 0x0F;
-            const int left = HiddenBarsLeftTwips(level);
-            if (left < 195 || left > HiddenBarsRightTwips || SignalLevelText(level).isEmpty())
-                std::abort();
-            break;
-        }
-        case Notification::ServiceArea:
-            if (ServiceAreaText(b).isEmpty())
-                std::abort();
-            break;
-        case Notification::IncomingCall:
-            if (IncomingCallText().isEmpty())
-                std::abort();
-            break;
-        case Notification::CallCharge: {
-            QString digits;
-            while (i + 1 < size && data[i + 1] != ReplyEnd && digits.size() < ChargeDigitsMax) {
-                const QString digit = ReplyDigit(data[++i]);
-                if (digit.size() > 1)
-                    std::abort();
-                digits += digit;
-            }
-            if (CallChargeLine(digits).isEmpty())
-                std::abort();
-            break;
-        }
-        case Notification::Other:
-            if (!DiagnosticLine(b).startsWith(u"&h"))
-                std::abort();
-            break;
-        }
-    }
-    // The same bytes as a model reply's fields.
-    QString model;
-    for (std::size_t i = 0; i + 1 < size && model.size() < ModelCodeCharacters; i += 2)
-        model += ModelCodeCharacter(data[i], data[i + 1]);
-    QString serial;
-    for (std::size_t i = 0; i < size && i < std::size_t(SerialGroups); ++i)
-        serial += SerialGroup(data[i]);
-    (void)ModelNameFromSerial(model + serial);
-    (void)ModelLine(model);
-    (void)SerialLine(serial);
+    if (size == 0)
+        return 0;
+    Rig& r = *rig;
+    r.settings.ArrivalDisplay = data[0] & 1;
+    r.boxes.answers = {(data[0] & 2) ? MsgAnswer::Yes : MsgAnswer::No};
+    const QByteArray bytes(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1));
+
+    // As notifications.
+    r.handset.send(bytes);
+    if (!r.drained() || !r.port.isOpen() || r.port.hungUp() || r.port.receiveThreshold() != 1)
+        std::abort();
+
+    // As the reply to a model query, arriving once the query has asked.
+    r.port.setReceiveThreshold(0);
+    QTimer::singleShot(0, &r.handset, [&] { r.handset.send(bytes); });
+    r.talk.QueryModelAndSerial();
+    // What the query left is taken as notifications.
+    r.port.setReceiveThreshold(1);
+    if (!r.drained() || !r.port.isOpen() || r.port.hungUp())
+        std::abort();
+    r.boxes.shown.clear();
     return 0;
 }

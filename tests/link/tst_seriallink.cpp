@@ -133,14 +133,15 @@ void TestSerialLink::openingAndClosingSequences()
     QFETCH(QByteArray, onOpen);
     QFETCH(QByteArray, onClose);
     settings.REUDOcable = std::int16_t(reudo);
+    // Opened before the port takes the device for itself: only root may open it after that.
+    const int fd = ::open(handset->portPath().toLocal8Bit().constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
+    QVERIFY(fd >= 0);
     QVERIFY(!link->OpenForUse().failed());
     QVERIFY(port->isOpen());
     QCOMPARE(port->portNumber(), kPort);
     QCOMPARE(port->settingsText(), u"600,e,8,1"_qs);
 
     // The device itself runs at 600 baud, 8 data bits, 1 stop bit (a pty drops the parity bit).
-    const int fd = ::open(handset->portPath().toLocal8Bit().constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
-    QVERIFY(fd >= 0);
     termios tio{};
     QCOMPARE(tcgetattr(fd, &tio), 0);
     ::close(fd);

@@ -79,13 +79,21 @@ void TestFaults::handsetVanishes()
         w.cmdGetNumber->click(); // returns when the query has ended
         QVERIFY(w.cmdGetNumber->isEnabled());
     } else if (during == u"charge"_qs) {
-        w.setReplyTimeout(2.0f);
+        // Longer than this test waits: only the pulled cable can end the read.
+        w.setReplyTimeout(60.0f);
         w.chkGetStatus->setValue(1);
+        // Pulled while the handler waits for the charge's next digit (it reads with receive
+        // events off), from inside that wait.
+        bool pulledDuringRead = false;
+        connect(handset.get(), &phonesim::Handset::bytesSent, &w, [&] {
+            QTimer::singleShot(200, handset.get(), [&] {
+                pulledDuringRead = w.mscCOM().receiveThreshold() == 0 && w.mscCOM().pendingCount() == 0;
+                handset->hangUp();
+            });
+        });
         handset->send(QByteArray("\xE2\x92", 2));
-        // Time for the handler to take the charge's first digit and wait for the next.
-        WaitSeconds(0.2f);
-        handset->hangUp();
         QVERIFY(QTest::qWaitFor([&] { return !boxes->shown.isEmpty(); }, 5000));
+        QVERIFY(pulledDuringRead);
     } else {
         connect(handset.get(), &phonesim::Handset::eventDecoded, &w, [this] {
             if (handset->events().size() == 5)

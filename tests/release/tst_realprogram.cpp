@@ -41,6 +41,16 @@ QStringList messages(const QByteArray& stderrBytes)
     return out;
 }
 
+// Whether a user who is neither owner nor group may reach `path`: every folder on the way lets
+// others through.
+bool othersMayReach(const QString& path)
+{
+    for (QDir dir(path); !dir.isRoot(); dir.setPath(QFileInfo(dir.absolutePath()).path()))
+        if (!QFileInfo(dir.absolutePath()).permission(QFile::ExeOther))
+            return false;
+    return true;
+}
+
 } // namespace
 
 class TestRealProgram : public QObject {
@@ -61,6 +71,7 @@ private:
     void putOldFiles();
 
     std::unique_ptr<QTemporaryDir> home;
+    QString program;
     QByteArray oldSettings;
     QByteArray oldKeyMap;
 };
@@ -69,6 +80,7 @@ void TestRealProgram::init()
 {
     home = std::make_unique<QTemporaryDir>();
     QVERIFY(home->isValid());
+    program = QCoreApplication::applicationDirPath() + u"/yubisaki"_qs;
     // The files a first start writes, with one comment more: a rewrite never keeps it.
     const QString folder = home->path() + u'/';
     QVERIFY(WriteSettingsFileIn(folder, Settings{}, MainWindowSettings{}).result.ok);
@@ -96,7 +108,7 @@ void TestRealProgram::start(QProcess& process, int stayMs, const std::function<v
     process.setProcessEnvironment(env);
     if (inChild)
         process.setChildProcessModifier(inChild);
-    process.start(QCoreApplication::applicationDirPath() + u"/yubisaki"_qs, QStringList());
+    process.start(program, QStringList());
     QVERIFY(process.waitForStarted(10'000));
 }
 
@@ -118,6 +130,22 @@ void TestRealProgram::exitThatCannotWrite()
     // user, who may not open this process's pipe, to a file of its own.
     QTemporaryDir logs;
     QVERIFY(QFile::setPermissions(logs.path(), QFileDevice::Permissions(0x7777)));
+    // Root runs the program as nobody, who may not reach this build (the checkout may lie in a
+    // folder only its owner enters): a copy of the program, from a folder anyone may enter.
+    QTemporaryDir copy;
+    if (root && failure == u"read-only"_qs) {
+        QVERIFY(QFile::setPermissions(copy.path(), QFileDevice::Permissions(0x7755)));
+        for (const char* name : {"yubisaki", "yubisaki.chm"}) {
+            const QString to = copy.filePath(QString::fromLatin1(name));
+            QVERIFY(QFile::copy(QCoreApplication::applicationDirPath() + u'/' + QString::fromLatin1(name), to));
+            QVERIFY(QFile::setPermissions(to, QFileDevice::Permissions(0x7755)));
+        }
+        program = copy.filePath(u"yubisaki"_qs);
+        for (const QString& folder : {copy.path(), home->path(), logs.path()})
+            if (!othersMayReach(folder))
+                QSKIP(qPrintable(u"nobody cannot reach the temporary folder "_qs + folder
+                                 + u"; set TMPDIR to a folder others may enter"_qs));
+    }
     const QString log = failure == u"full"_qs ? u"/dev/stderr"_qs : logs.filePath(u"messages"_qs);
     QProcess program;
     start(program, 0, [failure, root] {
