@@ -38,6 +38,10 @@ SendQueueIndicator::SendQueueIndicator(QLineEdit& box, SerialPortService& port, 
     cmdSendDiscard->setGeometry(80, 1, 78, 22);
     connect(cmdSendDiscard, &QPushButton::clicked, this, &SendQueueIndicator::cmdSendDiscard_Click);
     connect(&port_, &SerialPortService::outputQueueChanged, this, &SendQueueIndicator::showQueue);
+    // Whoever dropped them (this button, the power switch, a drain that could not finish).
+    connect(&port_, &SerialPortService::outputDropped, this, [this](qint64 frames) {
+        log_.prependLine(QStringLiteral("送信を中止しました（%1文字）").arg(frames));
+    });
     hide();
 }
 
@@ -65,8 +69,4 @@ void SendQueueIndicator::showQueue(const SerialPortService::Queue& queue)
     barSendQueue->setValue(int(std::min<qint64>(total_ - queue.frames, INT_MAX)));
 }
 
-void SendQueueIndicator::cmdSendDiscard_Click()
-{
-    const qint64 dropped = port_.discardOutput();
-    log_.prependLine(QStringLiteral("送信を中止しました（%1文字）").arg(dropped));
-}
+void SendQueueIndicator::cmdSendDiscard_Click() { port_.discardOutput(); }

@@ -95,7 +95,7 @@ frmMain::frmMain(const CommandLine& commandLine, QWidget* parent)
     keyboard_->Beep = [] { Beep(); };
     runner_ = new MacroRunner(*this);
     fraSendQueue = new SendQueueIndicator(*txtInput, port_, *txtInputBuffer);
-    keyboard_->MacroAbort = [this] { runner_->MacroAbort = true; };
+    keyboard_->MacroAbort = [this] { runner_->RequestAbort(); };
     connect(cmdMacroStart, &QPushButton::clicked, runner_, &MacroRunner::cmdMacroStart_Click);
     for (int i = 0; i < int(mnuMACRO.size()); ++i)
         connect(mnuMACRO[i], &QAction::triggered, runner_, [this, i] { runner_->mnuMACRO_Click(i); });
@@ -415,7 +415,7 @@ void frmMain::closeEvent(QCloseEvent* event)
 {
     if (runner_->running()) {
         closeRequested_ = true;
-        runner_->MacroAbort = true;
+        runner_->RequestAbort();
         event->ignore();
         return;
     }

@@ -135,7 +135,9 @@ void PhoneQueries::mscCOM_OnComm()
     SerialPortService& port = link_.port();
     if (port.receiveThreshold() == 0) {
         port.discard();
-        return;
+        // A pulled cable is told even while notifications are off.
+        if (!port.hungUp())
+            return;
     }
     quint8 b = 0;
     if (const PortError error = port.readByte(b); error.failed()) {

@@ -4,19 +4,15 @@
 #include "link/SerialLink.h"
 #include "platform/SleepingWait.h"
 
-#include <algorithm>
-#include <cmath>
 
 bool ReplyReader::WaitForReply()
 {
     const auto ready = [this] { return port_.pendingCount() != 0 || port_.hungUp(); };
     if (ready())
         return true;
-    const double seconds = double(replyTimeout_);
-    const double ns = seconds > 0.0 ? std::min(seconds * 1e9, 9.0e18) : 0.0;
     SleepingWait wait;
     QObject::connect(&port_, &SerialPortService::activity, &wait, &SleepingWait::wake);
-    return wait.until(QDeadlineTimer(std::chrono::nanoseconds(qint64(std::ceil(ns))), Qt::PreciseTimer), ready);
+    return wait.until(DeadlineInSeconds(double(replyTimeout_)), ready);
 }
 
 bool ReplyReader::ReadReplyByte(quint8& byte)

@@ -55,8 +55,18 @@ PortError SerialLink::Close()
 {
     PortError error;
     // A port whose other end is gone takes no more bytes; it only needs closing.
-    if (settings_.REUDOcable == 1 && port_.isOpen() && !port_.hungUp())
-        error = SetCableMode(0);
+    if (port_.isOpen() && !port_.hungUp()) {
+        // Keys queued for longer than a moment would hold the switch or the exit for as long
+        // as they take: they are dropped, and the send-queue indicator says so.
+        const bool dropped = port_.outputQueue().seconds > kKeepQueuedSeconds && port_.discardOutput() > 0;
+        if (settings_.REUDOcable == 1) {
+            // A command cut short on the wire ends at this CR, so the cable reads "off" whole.
+            if (dropped)
+                error = port_.write("\r");
+            if (!error.failed())
+                error = SetCableMode(0);
+        }
+    }
     port_.close();
     writeErrorReported_ = false;
     return error;
@@ -97,6 +107,13 @@ void SerialLink::ShowErrorReport(const PortError& error, MsgIcon icon)
 
 void SerialLink::ReportPortError(const PortError& error)
 {
+    // Whatever was reading or writing when the other end went away, the user hears of it once.
+    static quint64 toldHangUp = 0;
+    if (error.hangUp != 0) {
+        if (error.hangUp == toldHangUp)
+            return;
+        toldHangUp = error.hangUp;
+    }
     switch (error.number) {
     case PortErrorNumber::NoByte: MessageBox(CablePulledText(), MsgButtons::Ok, MsgIcon::Critical); break;
     case PortErrorNumber::InvalidPort: MessageBox(InvalidPortText(), MsgButtons::Ok, MsgIcon::Critical); break;

@@ -26,8 +26,10 @@ public:
     PortError OpenForUse();
     // A query's opening of a closed port: as above, but the cable mode is set off.
     PortError OpenForQuery();
-    // Cable mode off, then close (the power switch, exit, and the end of a query).
+    // Cable mode off, then close (the power switch, exit, and the end of a query). What is
+    // still queued leaves first when it takes at most kKeepQueuedSeconds, else it is dropped.
     PortError Close();
+    static constexpr double kKeepQueuedSeconds = 1.0;
 
     // The message for an error caught while reading from the port.
     static void ReportPortError(const PortError& error);

@@ -67,7 +67,8 @@ void MacroRunner::MacroRun(const QString& fileName)
     const Settings& settings = w_.settings();
     const std::int16_t result =
         MacroExecute(ReadMacroCommands(file.lines), *this, {settings.MacroWait, settings.MacroError}, w_.keyMap());
-    if (result == MacroResult::Stopped)
+    // Closing the window ends the program: no message waits for an answer then.
+    if (result == MacroResult::Stopped && !w_.closeRequestedDuringRun())
         MessageBox(QStringLiteral("ユーザによって中断されました。"), MsgButtons::Ok, MsgIcon::Critical);
     MacroEnableControls(true);
     running_ = false;
@@ -107,12 +108,45 @@ bool MacroRunner::TakeAbort()
     return abort;
 }
 
-void MacroRunner::TypeCharacter(const QString& character) { w_.typist().TypeCharacter(character); }
+void MacroRunner::RequestAbort()
+{
+    MacroAbort = true;
+    waits_.wake();
+}
 
-void MacroRunner::WaitSeconds(float seconds) { ::WaitSeconds(seconds); }
+bool MacroRunner::roomToSend()
+{
+    // A run with no pause would queue keys for minutes; kept within the transmit buffer,
+    // ESC silences the handset within seconds.
+    constexpr qint64 kFrameBytes = 8;
+    SerialPortService& port = w_.mscCOM();
+    const QMetaObject::Connection drained =
+        connect(&port, &SerialPortService::outputQueueChanged, &waits_, &SleepingWait::wake);
+    const bool room = waits_.until(QDeadlineTimer::Forever, [&] {
+        return MacroAbort || port.outputQueue().bytes + kFrameBytes <= SerialPortService::kTransmitBuffer;
+    });
+    disconnect(drained);
+    return room && !MacroAbort;
+}
+
+void MacroRunner::TypeCharacter(const QString& character)
+{
+    if (roomToSend())
+        w_.typist().TypeCharacter(character);
+}
+
+void MacroRunner::WaitSeconds(float seconds)
+{
+    if (seconds > 0.0f)
+        waits_.until(DeadlineInSeconds(seconds), [this] { return MacroAbort; });
+}
 
 void MacroRunner::ShowDialog(const QString& message) { MessageBox(message, MsgButtons::Ok, MsgIcon::Information); }
 
 void MacroRunner::ShowError(const QString& message) { MessageBox(message, MsgButtons::Ok, MsgIcon::Critical); }
 
-void MacroRunner::KeyDown(int key, int flags) { w_.keyboard().txtInput_KeyDown(key, flags); }
+void MacroRunner::KeyDown(int key, int flags)
+{
+    if (roomToSend())
+        w_.keyboard().txtInput_KeyDown(key, flags);
+}

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "macros/MacroWalk.h"
+#include "platform/SleepingWait.h"
 
 #include <QObject>
 #include <QWidget>
@@ -22,7 +23,9 @@ public:
     void MacroEnableControls(bool enable);
 
     bool running() const { return running_; }
-    // Set by ESC while a run is in progress.
+    // ESC, or closing the window, while a run is in progress: set MacroAbort and end the
+    // wait the run is in at once.
+    void RequestAbort();
     bool MacroAbort = false;
 
 private:
@@ -34,6 +37,8 @@ private:
     void ShowDialog(const QString& message) override;
     void ShowError(const QString& message) override;
     void KeyDown(int key, int flags) override;
+    // Holds the run back while the port's transmit buffer is full; false when it is to stop.
+    bool roomToSend();
 
     frmMain& w_;
     bool running_ = false;
@@ -41,4 +46,6 @@ private:
     // What each locked control was before the run, so that the run gives back just that.
     std::vector<std::pair<QWidget*, bool>> enabledBefore_;
     bool readOnlyBefore_ = false;
+    // Every wait of a run sleeps on this, so that one abort ends whichever is running.
+    SleepingWait waits_;
 };

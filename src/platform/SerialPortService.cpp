@@ -1,5 +1,6 @@
 #include "SerialPortService.h"
 
+#include "PortDrain.h"
 #include "ProgramFolder.h"
 
 #include <QDeadlineTimer>
@@ -74,6 +75,7 @@ SerialPortService::SerialPortService(QObject* parent) : QObject(parent)
     clock_.start();
     outputPoll_.setInterval(100);
     connect(&outputPoll_, &QTimer::timeout, this, &SerialPortService::pollOutput);
+    connect(&lines_, &LineStateWatcher::dropped, this, &SerialPortService::hangUp);
 }
 
 SerialPortService::~SerialPortService()
@@ -181,19 +183,35 @@ PortError SerialPortService::open()
     open_ = true;
     hungUp_ = false;
     received_.clear();
+    lines_.start(int(port_.handle()));
     return {};
 }
 
 void SerialPortService::close()
 {
+    lines_.stop();
     if (port_.isOpen()) {
-        // The last commands (the cable's "off") must reach the device before it closes;
-        // the kernel then sends them on at the line's speed.
-        QDeadlineTimer deadline(kCloseDrainMs);
-        while (port_.bytesToWrite() > 0 && !deadline.hasExpired() && port_.error() == QSerialPort::NoError)
-            if (!port_.waitForBytesWritten(int(deadline.remainingTime())))
-                break;
-        port_.close();
+        // Closing puts back the device's settings from before opening (Qt always does), and
+        // whatever the device still held would leave at those: the last commands (the cable's
+        // "off") leave whole first. Qt's buffer moves on only when asked; the device's report
+        // or the line model says the rest, and a moment more lets the line's last byte end.
+        const Queue queue = outputQueue();
+        const QDeadlineTimer deadline(std::min<qint64>(qint64(queue.seconds * 1000), kDrainMaxMs) + kDrainSlackMs);
+        const qint64 settleNs = queue.bytes > 0 ? 2 * ledger_.byteNs() + kSettleNs : 0;
+        const bool drained = DrainOutput(
+            [this] {
+                // A device with no room yet only times out; any other error means it is gone.
+                if (port_.bytesToWrite() > 0 && !port_.waitForBytesWritten(0)
+                    && port_.error() == QSerialPort::TimeoutError)
+                    port_.clearError();
+                return port_.error() == QSerialPort::NoError ? qint64(outputQueue().seconds * 1e9) : 0;
+            },
+            deadline, settleNs);
+        if (!drained)
+            discardOutput();
+        // A device that went away meanwhile is closed already.
+        if (port_.isOpen())
+            port_.close();
     }
     pollOutput();
     port_.clearError();
@@ -208,7 +226,7 @@ PortError SerialPortService::write(const QByteArray& block, bool endsMessage)
     if (!open_)
         return makeError(PortErrorNumber::NotOpen, QStringLiteral("ポートが開いていません。"));
     if (hungUp_)
-        return makeError(PortErrorNumber::NoByte, QStringLiteral("ポートの相手がいなくなりました。"));
+        return hangUpError(QStringLiteral("ポートの相手がいなくなりました。"));
     // A key frame goes to the device at once rather than on the next event-loop pass.
     // Not through QSerialPort::flush(): into a full device buffer it fails with EAGAIN,
     // reports a write error and stops writing its queue. What the device cannot take
@@ -236,7 +254,8 @@ PortError SerialPortService::readByte(quint8& byte)
     if (!open_)
         return makeError(PortErrorNumber::NotOpen, QStringLiteral("ポートが開いていません。"));
     if (received_.isEmpty())
-        return makeError(PortErrorNumber::NoByte, QStringLiteral("受信データがありません。"));
+        return hungUp_ ? hangUpError(QStringLiteral("受信データがありません。"))
+                       : makeError(PortErrorNumber::NoByte, QStringLiteral("受信データがありません。"));
     byte = quint8(received_.front());
     received_.remove(0, 1);
     ++consumed_;
@@ -267,20 +286,37 @@ void SerialPortService::onReadyRead()
 
 void SerialPortService::onError(QSerialPort::SerialPortError error)
 {
-    if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError || configuring_ || !open_ || hungUp_)
+    if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError || configuring_)
         return;
-    // The other end is gone. Qt would repeat this error in a tight loop while the device
+    hangUp();
+}
+
+void SerialPortService::hangUp()
+{
+    if (!open_ || hungUp_)
+        return;
+    // The other end is gone. Qt would repeat a read error in a tight loop while the device
     // stays open, so keep what arrived, close the device and raise one event with no byte.
+    lines_.stop();
     if (port_.isOpen()) {
         received_.append(port_.readAll());
         port_.close();
     }
     pollOutput();
     port_.clearError();
+    static quint64 hangUps = 0;
+    hangUpId_ = ++hangUps;
     hungUp_ = true;
     hangUpEventDue_ = true;
     Q_EMIT activity();
     scheduleReceiveEvent();
+}
+
+PortError SerialPortService::hangUpError(const QString& description) const
+{
+    PortError error = makeError(PortErrorNumber::NoByte, description);
+    error.hangUp = hangUpId_;
+    return error;
 }
 
 void SerialPortService::scheduleReceiveEvent()
@@ -368,5 +404,7 @@ qint64 SerialPortService::discardOutput()
     ::tcflush(int(port_.handle()), TCOFLUSH);
     const qint64 dropped = ledger_.discard(clock_.nsecsElapsed(), reported);
     pollOutput();
+    if (dropped > 0)
+        Q_EMIT outputDropped(dropped);
     return dropped;
 }

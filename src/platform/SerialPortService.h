@@ -2,6 +2,7 @@
 // a receive threshold that raises receiveEvent, and the program's error numbers.
 #pragma once
 
+#include "LineStateWatcher.h"
 #include "OutputLedger.h"
 #include "PortSettings.h"
 
@@ -16,6 +17,8 @@ struct PortError {
     int number = 0; // 0: no error
     QString source;
     QString description;
+    // Which hang-up of the port caused it (0: none); each hang-up is told to the user once.
+    quint64 hangUp = 0;
     bool failed() const { return number != 0; }
 };
 
@@ -48,11 +51,16 @@ public:
     QString settingsText() const { return settingsText_; }
 
     PortError open();
+    // What is still queued leaves first, within the time it takes plus a second; what has not
+    // left by then is dropped and reported by outputDropped.
     void close();
     // Stays true after the other end went away, until close().
     bool isOpen() const { return open_; }
     // The other end went away while the port was open.
     bool hungUp() const { return hungUp_; }
+    // Where the modem-status lines are read; tests inject one, as a pseudo-terminal has none.
+    void setLineStateSource(LineStateWatcher::Source source) { lines_.setSource(std::move(source)); }
+    bool watchingLines() const { return lines_.watching(); }
 
     // `endsMessage` false for a block that the next one completes (a key frame's header).
     PortError write(const QByteArray& block, bool endsMessage = true);
@@ -72,8 +80,10 @@ public:
     };
     Queue outputQueue() const;
     // Drops what has not left for the line; the frame on the wire is finished. Returns the
-    // frames dropped.
+    // frames dropped, also told by outputDropped.
     qint64 discardOutput();
+    // The port's transmit buffer: what a macro run lets queue up ahead of the line.
+    static constexpr qint64 kTransmitBuffer = 512;
 
 Q_SIGNALS:
     // A byte is pending while the threshold is 1, or the other end went away (no byte pending).
@@ -84,11 +94,17 @@ Q_SIGNALS:
     void written(const QByteArray& block);
     // While something is queued, and once more when the queue is empty.
     void outputQueueChanged(const SerialPortService::Queue& queue);
+    // Frames that were written but will never leave.
+    void outputDropped(qint64 frames);
 
 private:
-    static constexpr int kCloseDrainMs = 2000;
+    static constexpr qint64 kDrainMaxMs = 10'000;
+    static constexpr qint64 kDrainSlackMs = 1000;
+    static constexpr qint64 kSettleNs = 50'000'000;
     void onReadyRead();
     void onError(QSerialPort::SerialPortError error);
+    void hangUp();
+    PortError hangUpError(const QString& description) const;
     void scheduleReceiveEvent();
     void deliverReceiveEvent();
     PortError applySettings();
@@ -105,6 +121,7 @@ private:
     PortSettings applied_;
     bool open_ = false;
     bool hungUp_ = false;
+    quint64 hangUpId_ = 0;
     bool configuring_ = false;
     int threshold_ = 0;
     QByteArray received_;
@@ -117,4 +134,5 @@ private:
     // Runs only while something is queued.
     QTimer outputPoll_;
     qint64 lastReported_ = -1;
+    LineStateWatcher lines_;
 };

@@ -3,6 +3,7 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <algorithm>
 #include <cmath>
 
 bool SleepingWait::until(QDeadlineTimer deadline, const std::function<bool()>& done)
@@ -24,17 +25,25 @@ bool SleepingWait::until(QDeadlineTimer deadline, const std::function<bool()>& d
             const qint64 ns = deadline.remainingTimeNSecs();
             timer.start(std::chrono::milliseconds((ns + 999'999) / 1'000'000));
         }
-        loop.exec();
+        // Once the program is quitting every event loop returns at once: the wait ends
+        // there rather than spinning to its deadline.
+        if (loop.exec() < 0)
+            return false;
     }
 }
 
 void SleepingWait::wake() { Q_EMIT woken(); }
 
+QDeadlineTimer DeadlineInSeconds(double seconds)
+{
+    const double ns = seconds > 0.0 ? std::min(seconds * 1e9, 9.0e18) : 0.0;
+    return QDeadlineTimer(std::chrono::nanoseconds(qint64(std::ceil(ns))), Qt::PreciseTimer);
+}
+
 void WaitSeconds(float seconds)
 {
     if (!(seconds > 0.0f))
         return;
-    const double ns = std::min(double(seconds) * 1e9, 9.0e18);
     SleepingWait wait;
-    wait.until(QDeadlineTimer(std::chrono::nanoseconds(qint64(std::ceil(ns))), Qt::PreciseTimer), {});
+    wait.until(DeadlineInSeconds(seconds), {});
 }

@@ -12,7 +12,8 @@ public:
     using QObject::QObject;
 
     // Runs events until `done` holds (true) or the deadline passes (false). `done` is
-    // checked first, and again whenever wake() is called or a timer ends the sleep.
+    // checked first, and again whenever wake() is called or a timer ends the sleep. A program
+    // that is quitting ends the wait at once (false).
     bool until(QDeadlineTimer deadline, const std::function<bool()>& done);
 
 public Q_SLOTS:
@@ -21,6 +22,9 @@ public Q_SLOTS:
 Q_SIGNALS:
     void woken();
 };
+
+// A precise deadline that many seconds from now; 0 or less (or NaN) has passed already.
+QDeadlineTimer DeadlineInSeconds(double seconds);
 
 // Returns after at least `seconds`, handling events meanwhile; 0 or less returns at once
 // without handling any.

@@ -12,6 +12,7 @@ class TestHandset : public QObject {
 private Q_SLOTS:
     void bytesBothWays();
     void pacedReadingKeepsTheLineSpeed();
+    void bytesLeftAtOtherSettingsAreFlagged();
     void linkAsComN();
     void hangUpIsSeenByThePort();
 };
@@ -59,12 +60,38 @@ void TestHandset::pacedReadingKeepsTheLineSpeed()
     // 29 byte times between the first and the last byte, give or take one timer tick.
     QVERIFY2(span >= 28 * phonesim::Handset::kPacedByteNs, qPrintable(QString::number(span)));
     QVERIFY2(span <= 31 * phonesim::Handset::kPacedByteNs, qPrintable(QString::number(span)));
+    QCOMPARE(handset.offSettingsCount(), 0);
 
     // What the line has not carried stays with the sender, as on a real port.
     port.write(QByteArray(200'000, 'y'));
     QVERIFY(handset.waitForReceived(35, 5000));
     QVERIFY(port.bytesToWrite() > 0);
     QVERIFY(handset.received().size() < 40);
+}
+
+void TestHandset::bytesLeftAtOtherSettingsAreFlagged()
+{
+    // Qt puts the settings from before opening back at close; the pseudo-terminal starts at
+    // 9600 baud, so what the line had not carried yet then leaves at that speed, faster.
+    phonesim::Handset handset;
+    QVERIFY(handset.start());
+    handset.setPaced(true);
+    QSignalSpy flagged(&handset, &phonesim::Handset::offSettingsReceived);
+    QSerialPort port;
+    QVERIFY(openPort(port, handset.portPath()));
+    port.write(QByteArray(40, 'z'));
+    QVERIFY(port.waitForBytesWritten(1000));
+    QVERIFY(handset.waitForReceived(3, 5000));
+    port.close();
+    QVERIFY(handset.waitForReceived(40, 5000));
+    const auto& log = handset.byteLog();
+    QVERIFY(!log.front().offSettings());
+    QCOMPARE(log.back().baud, 9600);
+    QVERIFY2(handset.offSettingsCount() > 20, qPrintable(QString::number(handset.offSettingsCount())));
+    QVERIFY(!flagged.isEmpty());
+    QCOMPARE(flagged.first().at(1).toInt(), 9600);
+    const qint64 fastSpan = log.back().ns - log[log.size() - 11].ns;
+    QVERIFY2(fastSpan < 10 * phonesim::Handset::kPacedByteNs / 4, qPrintable(QString::number(fastSpan)));
 }
 
 void TestHandset::linkAsComN()

@@ -1,8 +1,10 @@
 // The model of what is still on its way: the line's own speed against what the device
-// reports, and what a discard counts as dropped.
+// reports, what a discard counts as dropped, and the drain before a port closes.
 #include "platform/OutputLedger.h"
+#include "platform/PortDrain.h"
 #include "platform/PortSettings.h"
 
+#include <QElapsedTimer>
 #include <QTest>
 
 namespace {
@@ -33,6 +35,8 @@ private Q_SLOTS:
     void drainsAtTheLineSpeed();
     void discardCountsWhatHadNotArrived_data();
     void discardCountsWhatHadNotArrived();
+    void drainSleepsUntilTheLineIsDone_data();
+    void drainSleepsUntilTheLineIsDone();
 };
 
 void TestOutputLedger::byteTimes_data()
@@ -93,6 +97,33 @@ void TestOutputLedger::discardCountsWhatHadNotArrived()
     // A header still waiting for its code counts too.
     ledger.written(5, false);
     QCOMPARE(ledger.discard(atNs, 0), 1);
+}
+
+void TestOutputLedger::drainSleepsUntilTheLineIsDone_data()
+{
+    QTest::addColumn<qint64>("lineMs"); // how long the rest takes on the line; -1: it never leaves
+    QTest::addColumn<bool>("drained");
+    QTest::addColumn<int>("atLeastMs");
+    QTest::newRow("the line finishes, then its last byte settles") << qint64(100) << true << 150;
+    QTest::newRow("a device that stopped sending ends at the deadline") << qint64(-1) << false << 300;
+}
+
+void TestOutputLedger::drainSleepsUntilTheLineIsDone()
+{
+    QFETCH(qint64, lineMs);
+    QFETCH(bool, drained);
+    QFETCH(int, atLeastMs);
+    QElapsedTimer clock;
+    clock.start();
+    int asked = 0;
+    const auto remainingNs = [&] {
+        ++asked;
+        return lineMs < 0 ? qint64(1'000'000'000) : lineMs * 1'000'000 - clock.nsecsElapsed();
+    };
+    QCOMPARE(DrainOutput(remainingNs, QDeadlineTimer(300), 50'000'000), drained);
+    QVERIFY2(clock.elapsed() >= atLeastMs && clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+    // It sleeps between questions rather than spinning.
+    QVERIFY2(asked <= 20, qPrintable(QString::number(asked)));
 }
 
 QTEST_APPLESS_MAIN(TestOutputLedger)

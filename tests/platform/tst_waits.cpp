@@ -1,5 +1,6 @@
 // WaitSeconds and the sleeping wait: no events for a wait of 0 or less, at least the time
-// asked for, events handled meanwhile, and a wake that ends the sleep early.
+// asked for, events handled meanwhile, a wake that ends the sleep early, and quitting.
+#include "CpuTime.h"
 #include "platform/SleepingWait.h"
 
 #include <QElapsedTimer>
@@ -14,6 +15,7 @@ private Q_SLOTS:
     void waitsAtLeastAndHandlesEvents();
     void wakeEndsTheSleepWhenDone();
     void deadlineEndsAnUnfinishedWait();
+    void quittingEndsAWaitWithoutSpinning();
 };
 
 void TestWaits::nothingHappensForNonPositiveWaits_data()
@@ -73,6 +75,26 @@ void TestWaits::deadlineEndsAnUnfinishedWait()
     QVERIFY(clock.elapsed() >= 60);
     // One check before sleeping and one after the timer: no spinning in between.
     QVERIFY2(checks <= 3, qPrintable(QString::number(checks)));
+}
+
+void TestWaits::quittingEndsAWaitWithoutSpinning()
+{
+    // Once the program quits, every event loop returns at once: a wait inside the main loop
+    // must end then, not spin until its deadline.
+    double waitedS = -1;
+    double cpuS = -1;
+    QTimer::singleShot(0, this, [&] {
+        QTimer::singleShot(50, QCoreApplication::instance(), &QCoreApplication::quit);
+        const double before = cpuSeconds();
+        QElapsedTimer clock;
+        clock.start();
+        WaitSeconds(3.0f);
+        waitedS = double(clock.elapsed()) / 1000;
+        cpuS = cpuSeconds() - before;
+    });
+    QCoreApplication::exec();
+    QVERIFY2(waitedS >= 0 && waitedS < 1.0, qPrintable(QString::number(waitedS)));
+    QVERIFY2(cpuS < 0.1, qPrintable(QString::number(cpuS)));
 }
 
 QTEST_GUILESS_MAIN(TestWaits)

@@ -7,6 +7,7 @@
 #include <QSocketNotifier>
 
 #include <algorithm>
+#include <utility>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -30,10 +31,11 @@ bool Handset::start(QString* error)
 {
     hangUp();
     char name[256] = {};
+    // The port as another program left it, so that settings put back at close would show.
     termios raw{};
     cfmakeraw(&raw);
-    cfsetispeed(&raw, B600);
-    cfsetospeed(&raw, B600);
+    cfsetispeed(&raw, B9600);
+    cfsetospeed(&raw, B9600);
     if (openpty(&master_, &slave_, name, &raw, nullptr) != 0) {
         if (error)
             *error = QString::fromLocal8Bit(std::strerror(errno));
@@ -70,6 +72,7 @@ void Handset::hangUp()
     delete notifier_;
     notifier_ = nullptr;
     pacer_.stop();
+    lineQueue_.clear();
     if (master_ >= 0)
         ::close(master_);
     if (slave_ >= 0)
@@ -95,34 +98,73 @@ void Handset::setPaced(bool paced)
     paced_ = paced;
     if (!paced_) {
         pacer_.stop();
+        const QByteArray queued = std::exchange(lineQueue_, {});
+        if (!queued.isEmpty())
+            takeBytes(queued, lineBaud());
         if (notifier_)
             notifier_->setEnabled(true);
         readMaster();
     }
 }
 
+int Handset::lineBaud() const
+{
+    termios tio{};
+    if (slave_ < 0 || ::tcgetattr(slave_, &tio) != 0)
+        return 0;
+    static constexpr std::pair<speed_t, int> kSpeeds[] = {
+        {B50, 50},     {B75, 75},       {B110, 110},     {B134, 134},     {B150, 150},     {B200, 200},
+        {B300, 300},   {B600, 600},     {B1200, 1200},   {B1800, 1800},   {B2400, 2400},   {B4800, 4800},
+        {B9600, 9600}, {B19200, 19200}, {B38400, 38400}, {B57600, 57600}, {B115200, 115200}};
+    const speed_t speed = cfgetospeed(&tio);
+    for (const auto& [code, baud] : kSpeeds)
+        if (code == speed)
+            return baud;
+    return 0;
+}
+
+namespace {
+qint64 byteNsAt(int baud) { return 11 * 1'000'000'000LL / std::max(baud, 50); }
+} // namespace
+
 void Handset::readMaster()
 {
     if (master_ < 0)
         return;
     if (paced_) {
-        // A paced line leaves what it has not carried yet in the device, as a real one
-        // does, so the sender feels the line's speed as a full buffer.
-        notifier_->setEnabled(false);
-        pacedStart_ = clock_.nsecsElapsed();
-        pacedTaken_ = 0;
-        pacer_.start(int(kPacedByteNs / 1'000'000));
+        fillLine();
+        if (!lineQueue_.isEmpty() && !pacer_.isActive()) {
+            lineFreeNs_ = std::max(lineFreeNs_, clock_.nsecsElapsed());
+            pacer_.start(int(std::max<qint64>(1, byteNsAt(lineBaud()) / 1'000'000)));
+            takePaced();
+        }
         return;
     }
     char buffer[4096];
     for (;;) {
         const ssize_t n = readPacket(buffer, sizeof buffer);
         if (n > 0)
-            takeBytes(QByteArray(buffer, n));
+            takeBytes(QByteArray(buffer, n), lineBaud());
         // EIO comes while no slave is open on some kernels; keep the slave fd open to avoid it.
         else if (n < 0 && errno != EINTR)
             break;
     }
+}
+
+void Handset::fillLine()
+{
+    // The device's buffer takes what it has room for; the rest stays with the sender, as on
+    // a real port, so the sender feels the line's speed as a full buffer.
+    char buffer[kDeviceBuffer];
+    while (master_ >= 0 && lineQueue_.size() < kDeviceBuffer) {
+        const ssize_t n = readPacket(buffer, std::size_t(kDeviceBuffer - lineQueue_.size()));
+        if (n > 0)
+            lineQueue_.append(buffer, n);
+        else if (n < 0 && errno != EINTR)
+            break;
+    }
+    if (notifier_)
+        notifier_->setEnabled(lineQueue_.size() < kDeviceBuffer);
 }
 
 ssize_t Handset::readPacket(char* data, std::size_t max)
@@ -138,40 +180,43 @@ ssize_t Handset::readPacket(char* data, std::size_t max)
         std::memcpy(data, packet + 1, std::size_t(n - 1));
         return n - 1;
     }
-    if (packet[0] & TIOCPKT_FLUSHWRITE) {
-        // Whatever the line had not carried yet is gone.
-        char scratch[4097];
-        while (::read(master_, scratch, sizeof scratch) > 0) {
-        }
-    }
+    // The program flushed its output: what the device's buffer held is gone. (A pseudo-
+    // terminal keeps what it holds itself, so only a sender far ahead of the line keeps more.)
+    if (packet[0] & TIOCPKT_FLUSHWRITE)
+        lineQueue_.clear();
     return 0;
 }
 
 void Handset::takePaced()
 {
-    // As many bytes as the line would have carried since it started, so timer lateness
-    // never slows the line down.
-    char buffer[4096];
-    const qint64 due = (clock_.nsecsElapsed() - pacedStart_) / kPacedByteNs + 1 - pacedTaken_;
-    if (due <= 0)
-        return;
-    const ssize_t n = readPacket(buffer, std::size_t(std::min<qint64>(due, qint64(sizeof buffer))));
-    if (n > 0) {
-        pacedTaken_ += n;
-        takeBytes(QByteArray(buffer, n));
-    } else if (n < 0 && errno != EINTR) {
-        // Nothing waits: the line is idle until the next byte.
-        pacer_.stop();
-        notifier_->setEnabled(true);
+    // Each byte leaves when the line is free, at the speed the port has at that moment; a
+    // late timer takes the bytes that were due meanwhile, so lateness never slows the line.
+    const qint64 now = clock_.nsecsElapsed();
+    while (lineFreeNs_ <= now && !lineQueue_.isEmpty()) {
+        const int baud = lineBaud();
+        const QByteArray byte = lineQueue_.left(1);
+        lineQueue_.remove(0, 1);
+        lineFreeNs_ += byteNsAt(baud);
+        takeBytes(byte, baud);
+        if (master_ < 0)
+            return;
     }
+    fillLine();
+    // Nothing waits: the line is idle until the next byte.
+    if (lineQueue_.isEmpty())
+        pacer_.stop();
 }
 
-void Handset::takeBytes(const QByteArray& bytes)
+void Handset::takeBytes(const QByteArray& bytes, int baud)
 {
     const qint64 now = clock_.nsecsElapsed();
     received_ += bytes;
     for (const char b : bytes)
-        byteLog_.append({now, quint8(b)});
+        byteLog_.append({now, quint8(b), baud});
+    if (baud != kLineBaud) {
+        offSettings_ += bytes.size();
+        Q_EMIT offSettingsReceived(bytes, baud);
+    }
     Q_EMIT bytesReceived(bytes);
     for (WireEvent& event : decoder_.feed(bytes)) {
         event.ns = now;

@@ -72,16 +72,25 @@ public:
     void sendIncomingCall() { send(QByteArray(1, char(0xA5))); }
     void sendCallCharge(int yen);
     static QByteArray DigitBytes(const QString& digits);
-    // Take bytes at the real line's speed: 600 baud, 11 bits a byte.
+    // Take bytes as a UART would: one byte time each (11 bits) at the speed the program set
+    // on the port at that moment, 600 baud when all is well.
     void setPaced(bool paced);
-    static constexpr qint64 kPacedByteNs = 11 * 1'000'000'000LL / 600;
+    static constexpr int kLineBaud = 600;
+    static constexpr qint64 kPacedByteNs = 11 * 1'000'000'000LL / kLineBaud;
+    // The port's output speed now, as the program left it (a pseudo-terminal keeps the speed
+    // but always clears parity, so the speed is what shows another setting).
+    int lineBaud() const;
 
     struct TimedByte {
         qint64 ns;
         quint8 byte;
+        int baud = kLineBaud;  // the port's speed when the byte was taken off the line
+        bool offSettings() const { return baud != kLineBaud; }
     };
     QByteArray received() const { return received_; }
     const QList<TimedByte>& byteLog() const { return byteLog_; }
+    // Bytes that would have left at other settings than 600,e,8,1.
+    qsizetype offSettingsCount() const { return offSettings_; }
     const QList<WireEvent>& events() const { return events_; }
     const HandsetScreen& screen() const { return screen_; }
 
@@ -94,14 +103,17 @@ Q_SIGNALS:
     // Each block the handset sent.
     void bytesSent(const QByteArray& bytes);
     void eventDecoded(const phonesim::WireEvent& event);
+    // Bytes that left at another speed than the line's.
+    void offSettingsReceived(const QByteArray& bytes, int baud);
 
 protected:
     virtual void onEvent(const WireEvent& event);
 
 private:
     void readMaster();
-    void takeBytes(const QByteArray& bytes);
+    void takeBytes(const QByteArray& bytes, int baud);
     void takePaced();
+    void fillLine();
     // One read in packet mode: the data bytes, 0 for a status (a flush is acted on), -1 for none.
     ssize_t readPacket(char* data, std::size_t max);
     bool waitFor(int timeoutMs, const std::function<bool()>& done);
@@ -117,8 +129,11 @@ private:
     QList<TimedByte> byteLog_;
     QList<WireEvent> events_;
     bool paced_ = false;
-    qint64 pacedStart_ = 0;
-    qint64 pacedTaken_ = 0;
+    // What the device's buffer holds for the line (paced), like a serial driver's 4 KB.
+    static constexpr qsizetype kDeviceBuffer = 4096;
+    QByteArray lineQueue_;
+    qint64 lineFreeNs_ = 0;
+    qsizetype offSettings_ = 0;
     QTimer pacer_;
     QString number_;
     QString serial_;

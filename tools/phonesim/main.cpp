@@ -114,6 +114,9 @@ int main(int argc, char** argv)
     }
     QObject::connect(&handset, &phonesim::Handset::eventDecoded, &app,
                      [](const phonesim::WireEvent& event) { printLine(event.describe()); });
+    QObject::connect(&handset, &phonesim::Handset::offSettingsReceived, &app, [](const QByteArray& bytes, int baud) {
+        printLine(QStringLiteral("off settings %1 baud %2").arg(baud).arg(QString::fromLatin1(bytes.toHex(' ').toUpper())));
+    });
 
     // Scripts drive the handset through standard input, one command a line.
     QSocketNotifier commands(STDIN_FILENO, QSocketNotifier::Read);
