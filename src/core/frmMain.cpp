@@ -126,7 +126,7 @@ frmMain::~frmMain() { delete keyHelp_; }
 void frmMain::createControls()
 {
     chkPower = place(new ToggleButton({}, QStringLiteral("ON(&P)"), this), "chkPower", 6, 6, 66, 26);
-    txtInput = place(new QLineEdit(this), "txtInput", 76, 6, 200, 26);
+    txtInput = place(new InputBox(this), "txtInput", 76, 6, 200, 26);
     txtInput->setReadOnly(true);
     lblIME = place(new QLabel(QStringLiteral("IME"), this), "lblIME", 282, 10, 24, 18);
     lblLED = place(new QLabel(QStringLiteral("●"), this), "lblLED", 306, 8, 14, 20);
@@ -404,7 +404,7 @@ void frmMain::cmdExit_Click()
         keyHelp_->StorePdcType();
     WriteSettingsFile(settings_, window);
     WriteKeyMapFile(keyMap_);
-    SetImeConversion(txtInput, 25, 8);
+    RestoreInputMethod();
     help_.shutDown();
     delete keyHelp_;
     close();

@@ -13,6 +13,7 @@
 #include "link/SerialLink.h"
 #include "macros/MacroRunner.h"
 #include "platform/HelpViewer.h"
+#include "platform/InputBox.h"
 #include "platform/SerialPortService.h"
 #include "settings/Settings.h"
 #include "textentry/InputModeControls.h"
@@ -78,7 +79,7 @@ public:
 
     // The controls, under their established names.
     ToggleButton* chkPower = nullptr;
-    QLineEdit* txtInput = nullptr;
+    InputBox* txtInput = nullptr;
     LogBox* txtInputBuffer = nullptr;
     QPushButton* cmdClear = nullptr;
     QPushButton* cmdGetNumber = nullptr;

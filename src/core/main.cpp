@@ -31,8 +31,11 @@ protected:
             reported_ = true;
             std::printf("shown %.3f ms\n", double(clock_.nsecsElapsed()) / 1e6);
             std::fflush(stdout);
-            // The value is how long the window stays open, in milliseconds.
+            // The value is how long the window stays open, in milliseconds; a negative one
+            // leaves it open for a test that closes it as a user does.
             const int stayMs = qEnvironmentVariableIntValue("YUBISAKI_CLOSE_WHEN_SHOWN");
+            if (stayMs < 0)
+                return false;
             QTimer::singleShot(stayMs, &window_, [this] {
                 std::printf("closing\n");
                 std::fflush(stdout);

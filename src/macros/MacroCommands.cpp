@@ -138,6 +138,9 @@ std::optional<MacroKey> MacroKeyOf(QStringView tag, const KeyMap& keyMap)
 
 std::optional<QString> KeyTagOf(int virtualKey, int flags, const KeyMap& keyMap)
 {
+    // 0 is no key, and a key map entry of 0 stands for none.
+    if (virtualKey == 0)
+        return std::nullopt;
     const bool function = virtualKey >= Vk::F1 && virtualKey <= Vk::F12;
     if (flags == kShift && function)
         return QStringLiteral("<F%1>").arg(virtualKey - Vk::F1 + 13);

@@ -27,6 +27,41 @@ constexpr VirtualKey kPhysical[] = {
     {KEY_N, 'N'}, {KEY_M, 'M'},
 };
 
+// Every other physical key whose number the event's Qt key cannot give alike for all layouts
+// and Shift states, as Windows numbers it on a US and on a Japanese keyboard.
+struct PhysicalKey {
+    int evdev;
+    int us;
+    int japanese;
+};
+constexpr PhysicalKey kPhysicalByLayout[] = {
+    {KEY_MINUS, 189, 189},       // - _   (- =)
+    {KEY_EQUAL, 187, 222},       // = +   (^ ~)
+    {KEY_LEFTBRACE, 219, 192},   // [ {   (@ `)
+    {KEY_RIGHTBRACE, 221, 219},  // ] }   ([ {)
+    {KEY_SEMICOLON, 186, 187},   // ; :   (; +)
+    {KEY_APOSTROPHE, 222, 186},  // ' "   (: *)
+    {KEY_GRAVE, 192, 243},       // ` ~   (半角/全角)
+    {KEY_BACKSLASH, 220, 221},   // \ |   (] })
+    {KEY_COMMA, 188, 188},
+    {KEY_DOT, 190, 190},
+    {KEY_SLASH, 191, 191},
+    {KEY_102ND, 226, 226},       // the key beside the left Shift of a 102-key keyboard
+    {KEY_RO, 226, 226},          // ろ (\ _)
+    {KEY_YEN, 220, 220},         // ¥ (¥ |)
+    {KEY_CAPSLOCK, 20, 240},     // Caps Lock (英数)
+    {KEY_ZENKAKUHANKAKU, 243, 243},
+    {KEY_HENKAN, 28, 28},
+    {KEY_MUHENKAN, 29, 29},
+    {KEY_KATAKANAHIRAGANA, 242, 242},
+    {KEY_SYSRQ, 44, 44},         // Print Screen
+    {KEY_LEFTMETA, 91, 91},      // the Windows keys
+    {KEY_RIGHTMETA, 92, 92},
+    {KEY_COMPOSE, 93, 93},       // the menu key
+    {KEY_NUMLOCK, 144, 144},
+    {KEY_SCROLLLOCK, 145, 145},
+};
+
 // The numeric keypad with NumLock on; with NumLock off its keys arrive as Home, Up ... and
 // take those keys' numbers, as on Windows.
 constexpr VirtualKey kKeypad[] = {
@@ -36,7 +71,9 @@ constexpr VirtualKey kKeypad[] = {
     {Qt::Key_Comma, 108},   {Qt::Key_Minus, 109}, {Qt::Key_Period, 110}, {Qt::Key_Slash, 111},
 };
 
-// Everything else, in virtual-key order. Letters, digits and F1 to F24 are ranges below.
+// Everything else, in virtual-key order, for events without a scan code; the punctuation
+// keys by their unshifted characters on either layout. Letters, digits and F1 to F24 are
+// ranges below.
 constexpr VirtualKey kNamed[] = {
     {Qt::Key_Backspace, 8},
     {Qt::Key_Tab, 9},
@@ -66,8 +103,27 @@ constexpr VirtualKey kNamed[] = {
     {Qt::Key_Print, 44},
     {Qt::Key_Insert, 45},
     {Qt::Key_Delete, 46},
+    {Qt::Key_Meta, 91},
+    {Qt::Key_Super_L, 91},
+    {Qt::Key_Super_R, 92},
     {Qt::Key_Menu, 93},
+    {Qt::Key_NumLock, 144},
     {Qt::Key_ScrollLock, 145},
+    {Qt::Key_Semicolon, 186},
+    {Qt::Key_Colon, 186},          // Japanese
+    {Qt::Key_Equal, 187},
+    {Qt::Key_Comma, 188},
+    {Qt::Key_Minus, 189},
+    {Qt::Key_Period, 190},
+    {Qt::Key_Slash, 191},
+    {Qt::Key_QuoteLeft, 192},
+    {Qt::Key_At, 192},             // Japanese
+    {Qt::Key_BracketLeft, 219},
+    {Qt::Key_Backslash, 220},
+    {Qt::Key_yen, 220},
+    {Qt::Key_BracketRight, 221},
+    {Qt::Key_Apostrophe, 222},
+    {Qt::Key_AsciiCircum, 222},    // Japanese
     {Qt::Key_Eisu_toggle, 240},    // 英数 (the Caps key of a Japanese keyboard)
     {Qt::Key_Eisu_Shift, 240},
     {Qt::Key_Katakana, 241},
@@ -89,11 +145,22 @@ int Lookup(const VirtualKey (&table)[N], int from)
 
 } // namespace
 
-int VirtualKeyFromQt(int qtKey, Qt::KeyboardModifiers modifiers, quint32 nativeScanCode)
+bool VirtualKeyDependsOnLayout(quint32 nativeScanCode)
+{
+    const auto found = std::ranges::find(kPhysicalByLayout, int(nativeScanCode - kX11KeycodeOffset),
+                                         &PhysicalKey::evdev);
+    return nativeScanCode > kX11KeycodeOffset && found != std::end(kPhysicalByLayout) && found->us != found->japanese;
+}
+
+int VirtualKeyFromQt(int qtKey, Qt::KeyboardModifiers modifiers, quint32 nativeScanCode, KeyLayout layout)
 {
     if (nativeScanCode > kX11KeycodeOffset) {
-        if (const int vk = Lookup(kPhysical, int(nativeScanCode - kX11KeycodeOffset)))
+        const int evdev = int(nativeScanCode - kX11KeycodeOffset);
+        if (const int vk = Lookup(kPhysical, evdev))
             return vk;
+        const auto found = std::ranges::find(kPhysicalByLayout, evdev, &PhysicalKey::evdev);
+        if (found != std::end(kPhysicalByLayout))
+            return layout == KeyLayout::Japanese ? found->japanese : found->us;
     }
     if (modifiers.testFlag(Qt::KeypadModifier)) {
         if (const int vk = Lookup(kKeypad, qtKey))

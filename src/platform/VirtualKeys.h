@@ -25,12 +25,20 @@ inline constexpr int F12 = 123;
 inline constexpr int ImeProcessing = 229;
 } // namespace Vk
 
-// A virtual-key number names a physical key whatever Shift does to its character, so the
-// letter and digit keys are taken from `nativeScanCode` (X11's keycode, the evdev code + 8)
-// when it is not 0; every other key, and every event without a scan code (synthetic ones),
-// goes by Qt's key and its keypad flag. 0: no virtual key (NumLock, which xdotool presses on
-// its own, among them).
-int VirtualKeyFromQt(int qtKey, Qt::KeyboardModifiers modifiers, quint32 nativeScanCode);
+// The two keyboards whose punctuation keys Windows numbers differently: the US 101/104-key
+// one and the Japanese 106/109-key one, where the same physical key carries other characters.
+enum class KeyLayout { Us, Japanese };
+
+// A virtual-key number names a physical key whatever Shift does to its character, so every
+// key of the main block, the Windows keys, the lock keys and the Japanese keys are taken from
+// `nativeScanCode` (X11's keycode, the evdev code + 8) when it is not 0, with the numbers
+// Windows gives them on `layout`; the keypad and every event without a scan code (synthetic
+// ones) go by Qt's key and its keypad flag. 0: no virtual key.
+int VirtualKeyFromQt(int qtKey, Qt::KeyboardModifiers modifiers, quint32 nativeScanCode,
+                     KeyLayout layout = KeyLayout::Us);
+
+// Whether the key's number differs between the two layouts, so that the layout must be asked.
+bool VirtualKeyDependsOnLayout(quint32 nativeScanCode);
 
 // The same for a real event; its scan code counts only on platforms that give X11 keycodes.
 int VirtualKeyFromQt(const QKeyEvent& event);

@@ -1,14 +1,16 @@
 #include "InputModeControls.h"
 
 #include "core/ToggleButton.h"
+#include "platform/DesktopInputMethod.h"
+#include "platform/InputBox.h"
 #include "platform/InputMethod.h"
 #include "platform/SerialPortService.h"
 #include "settings/Settings.h"
 #include "textentry/InputModes.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QLabel>
-#include <QLineEdit>
 
 InputModeControls::InputModeControls(const InputModeWidgets& widgets, const Settings& settings,
                                      const SerialPortService& port, QObject* parent)
@@ -27,6 +29,21 @@ InputModeControls::InputModeControls(const InputModeWidgets& widgets, const Sett
     for (int i = 0; i < 3; ++i)
         connect(w_.mnuIME[std::size_t(i)], &QAction::triggered, this, [this, i] { mnuIME_Click(i); });
     setLamp(LampBlack);
+    w_.txtInput->installEventFilter(this);
+}
+
+bool InputModeControls::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == w_.txtInput && event->type() == QEvent::FocusIn)
+        activateDesktopImeIfWanted();
+    return false;
+}
+
+void InputModeControls::activateDesktopImeIfWanted()
+{
+    // IMEON 1 with the desktop input method: it comes on whenever the box has the focus.
+    if (settings_.DontUseIME == 0 && settings_.IMEON == 1 && w_.txtInput->hasFocus())
+        DesktopInputMethod::instance().setActive(true);
 }
 
 void InputModeControls::chkIMEON_Click()
@@ -70,7 +87,9 @@ void InputModeControls::mnuIME_Click(int index)
 
 void InputModeControls::ShowImeIndicator()
 {
-    setLamp(ImeIndicatorColour(settings_.DontUseIME, w_.chkIMEON->value(), ImeStatusOf(w_.txtInput)));
+    // The desktop input method is asked only when it does the converting.
+    const int status = settings_.DontUseIME == 1 ? 0 : ImeStatusOf(w_.txtInput);
+    setLamp(ImeIndicatorColour(settings_.DontUseIME, w_.chkIMEON->value(), status));
 }
 
 void InputModeControls::ApplyImeOption()
@@ -79,11 +98,16 @@ void InputModeControls::ApplyImeOption()
     for (QWidget* toggle : std::initializer_list<QWidget*>{w_.chkIMEON, w_.chkAlphaOrKana, w_.chkKanaOrRoma})
         toggle->setVisible(ownConversion);
     // IME mode 3 (disabled) or the box's own; the platform IME may commit text only in the latter.
-    w_.txtInput->setAttribute(Qt::WA_InputMethodEnabled, !ownConversion);
-    if (ownConversion)
+    w_.txtInput->setInputMethodAccepted(!ownConversion);
+    if (ownConversion) {
         w_.chkIMEON->setValue(settings_.IMEON);
-    else
-        SetImeConversion(w_.txtInput, 25, 0);
+        return;
+    }
+    // Its answers come later: the lamp follows each change it reports.
+    connect(&DesktopInputMethod::instance(), &DesktopInputMethod::stateChanged, this,
+            &InputModeControls::ShowImeIndicator, Qt::UniqueConnection);
+    SetImeConversion(w_.txtInput, 25, 0);
+    activateDesktopImeIfWanted();
 }
 
 void InputModeControls::setLamp(int colour)

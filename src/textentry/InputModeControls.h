@@ -7,7 +7,7 @@
 
 class QAction;
 class QLabel;
-class QLineEdit;
+class InputBox;
 class SerialPortService;
 class ToggleButton;
 struct Settings;
@@ -18,7 +18,7 @@ struct InputModeWidgets {
     ToggleButton* chkKanaOrRoma;
     std::array<QAction*, 3> mnuIME;
     QLabel* lblLED;
-    QLineEdit* txtInput;
+    InputBox* txtInput;
 };
 
 class InputModeControls : public QObject {
@@ -37,7 +37,11 @@ public:
     // The lamp's colour as the window's colour number (255 red, 0 black).
     int lampColour() const { return lampColour_; }
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void activateDesktopImeIfWanted();
     void setLamp(int colour);
     void focusInputIfOpen();
 

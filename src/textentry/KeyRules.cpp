@@ -20,6 +20,9 @@ KeyRuleResult NamedKeyRule(const KeyRuleInput& in, const KeyMap& map)
     const std::uint8_t kind = in.ctrl ? KeyKind::NamedModified : KeyKind::Named;
     const int key = in.key;
     KeyRuleResult r;
+    // 0 is no key, and a key map entry of 0 stands for none.
+    if (key == 0)
+        return r;
     auto send = [&r](int rule, KeyCode code) {
         r.rule = rule;
         r.codes.append(code);

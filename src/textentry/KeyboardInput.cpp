@@ -106,9 +106,6 @@ bool KeyboardInput::eventFilter(QObject* watched, QEvent* event)
         return false;
     if (event->type() == QEvent::KeyPress)
         return inputBoxKeyPress(static_cast<QKeyEvent&>(*event));
-    // With the program's own conversion the platform IME has no say in the box.
-    if (event->type() == QEvent::InputMethod && settings_.DontUseIME == 1)
-        return true;
     return false;
 }
 
@@ -252,7 +249,9 @@ void KeyboardInput::txtInput_Change()
             w_.txtInput->clear();
         return;
     }
-    if (w_.chkIMEON->value() == 1) {
+    // chkIMEON keeps its value while the desktop input method converts instead; what that
+    // commits is never the program's to convert again.
+    if (settings_.DontUseIME == 1 && w_.chkIMEON->value() == 1) {
         if (text == u"　") {
             typist_.TypeCharacter(text);
         } else {

@@ -1,0 +1,66 @@
+// The desktop input method, asked and told over the session bus: fcitx5's controller
+// (org.fcitx.Fcitx5, /controller). Calls that typing meets are asynchronous: the key
+// handlers read the state last reported and ask again in the background. The rare mode
+// selections (power-on, the options, exit) wait at most a short moment. Without a session
+// bus, or with no input method on it, everything answers as a system without one.
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+#include <QVariant>
+
+#include <functional>
+
+class QDBusPendingCall;
+
+class DesktopInputMethod : public QObject {
+    Q_OBJECT
+public:
+    // The one the program talks to; created at the first use.
+    static DesktopInputMethod& instance();
+    // The same, or null when nothing has used it yet.
+    static DesktopInputMethod* existing();
+
+    // As fcitx5 reports it for the focused box: 2 active, 1 inactive, 0 no input method
+    // (or no box of ours has its focus).
+    enum State { None = 0, Inactive = 1, Active = 2 };
+    State state() const { return state_; }
+    bool present() const { return present_; }
+
+    // Asks the state again; stateChanged follows when the answer differs.
+    void refresh();
+    // Switches the input method of the focused box on or off; the request is repeated a few
+    // times while the box's focus is still on its way to the input method.
+    void setActive(bool active);
+    // Makes a Japanese input method of the user's group the one in use; true when there is one.
+    bool selectJapanese();
+    // Puts back what the user had before the program switched anything.
+    void restoreUserState();
+
+Q_SIGNALS:
+    void stateChanged();
+
+private:
+    DesktopInputMethod();
+    // A call to the controller, answered later through `done`, dropped after the timeout.
+    void callAsync(const QString& method, const QVariantList& arguments,
+                   const std::function<void(const QDBusPendingCall&)>& done);
+    // A call that waits for its answer, at most kWaitMs; false when none came.
+    bool callNow(const QString& method, const QVariantList& arguments, QVariant* answer = nullptr);
+    // The input methods of the user's group whose language is Japanese, in the group's order.
+    QStringList japaneseInputMethods();
+    void setState(State state);
+    void requestActive(bool active, int attemptsLeft);
+
+    bool bus_ = false;
+    bool present_ = false;
+    bool asking_ = false;
+    State state_ = None;
+    // What the user had before the program first switched it.
+    bool touchedState_ = false;
+    State userState_ = None;
+    QString userInputMethod_;
+    QStringList japanese_;
+    // Each switch asked for; an older one's checks stop.
+    int request_ = 0;
+};

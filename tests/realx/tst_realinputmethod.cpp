@@ -1,0 +1,110 @@
+// The real program beside a real fcitx5 with anthy, on a Japanese keyboard: refused for real
+// when the program converts itself (DontUseIME 1), asked and told over D-Bus when it does
+// the converting (DontUseIME 0).
+#include "RealDesktop.h"
+
+#include <QTest>
+
+class TestRealInputMethod : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void refusedWhenTheProgramConverts();
+    void convertsWhenAllowed();
+    void switchingAtRunTime();
+};
+
+namespace {
+
+// The lamp beside "IME": how many of its pixels are red.
+int RedLampPixels(const RealDesktop& desk)
+{
+    const QImage lamp = desk.grab(QRect(306, 8, 14, 20));
+    int red = 0;
+    for (int y = 0; y < lamp.height(); ++y)
+        for (int x = 0; x < lamp.width(); ++x) {
+            const QColor c = lamp.pixelColor(x, y);
+            red += c.red() > 180 && c.green() < 90 && c.blue() < 90;
+        }
+    return red;
+}
+
+bool LampRed(RealDesktop& desk, bool red)
+{
+    return desk.waitUntil([&] { return (RedLampPixels(desk) > 10) == red; });
+}
+
+bool Start(RealDesktop& desk, int dontUseIme)
+{
+    return desk.start()
+           && desk.writeSettings([dontUseIme](Settings& s, KeyMap&, MainWindowSettings& w) {
+                  s.DontUseIME = std::int16_t(dontUseIme);
+                  s.IMEON = 1;
+                  w.AlphaOrKana = 1;
+                  w.KanaOrRoma = 1;
+              })
+           && desk.startProgram() && desk.powerOn();
+}
+
+const RealDesktop::Options kJapaneseWithFcitx{.layout = QStringLiteral("jp"), .inputMethod = true};
+
+} // namespace
+
+void TestRealInputMethod::refusedWhenTheProgramConverts()
+{
+    RealDesktop desk(kJapaneseWithFcitx);
+    QVERIFY2(Start(desk, 1), qPrintable(desk.error()));
+    // fcitx5's trigger reaches the program, and the romaji is the program's.
+    QVERIFY(desk.keys(u"ctrl+space k a"_qs));
+    QVERIFY2(desk.waitUntil([&] { return desk.handset().screen().text().endsWith(u"か"); }),
+             qPrintable(desk.handset().screen().text()));
+    QVERIFY(desk.inputMethodState() != RealDesktop::kActive);
+    // 半角/全角 switches chkIMEON, and the lamp with it.
+    QVERIFY(LampRed(desk, true));
+    QVERIFY(desk.keys(u"Zenkaku_Hankaku k a"_qs));
+    QVERIFY(LampRed(desk, false));
+    QVERIFY(desk.keys(u"Zenkaku_Hankaku k a"_qs));
+    QVERIFY(LampRed(desk, true));
+    QVERIFY2(desk.waitUntil([&] { return desk.handset().screen().text().endsWith(u"かkaか"); }),
+             qPrintable(desk.handset().screen().text()));
+}
+
+void TestRealInputMethod::convertsWhenAllowed()
+{
+    RealDesktop desk(kJapaneseWithFcitx);
+    QVERIFY2(Start(desk, 0), qPrintable(desk.error()));
+    // IMEON 1: on with the box's focus.
+    QVERIFY(desk.waitUntil([&] { return desk.inputMethodState() == RealDesktop::kActive; }));
+    QVERIFY(LampRed(desk, true));
+    QVERIFY(desk.keys(u"k a n a Return"_qs));
+    QVERIFY2(desk.waitForScreen(u"かな"_qs), qPrintable(desk.handset().screen().text()));
+    // Switched off with its own trigger: the lamp goes black at the next key-down.
+    QVERIFY(desk.key(u"ctrl+space"_qs));
+    QVERIFY(desk.waitUntil([&] { return desk.inputMethodState() == RealDesktop::kInactive; }));
+    QVERIFY(desk.key(u"a"_qs));
+    QVERIFY(LampRed(desk, false));
+    QVERIFY2(desk.waitForScreen(u"かなa"_qs), qPrintable(desk.handset().screen().text()));
+}
+
+void TestRealInputMethod::switchingAtRunTime()
+{
+    // From the program's conversion to the input method's, with chkIMEON still on: what
+    // the input method commits goes out, nothing stays in the box.
+    RealDesktop desk(kJapaneseWithFcitx);
+    QVERIFY2(Start(desk, 1), qPrintable(desk.error()));
+    QVERIFY(desk.key(u"alt+o"_qs));
+    QVERIFY(desk.waitUntil([&] { return desk.windows().size() == 2; }));
+    QVERIFY(desk.focus(desk.windows().at(1)));
+    // The tab bar has the focus: the second tab's first box is 文字入力にIMEを使わない.
+    QVERIFY(desk.keys(u"Right Tab space Return"_qs));
+    QVERIFY(desk.waitUntil([&] { return desk.windows().size() == 1; }));
+    QVERIFY(desk.focus(desk.windows().at(0)));
+    QVERIFY(desk.powerOn());
+    QVERIFY(desk.waitUntil([&] { return desk.inputMethodState() == RealDesktop::kActive; }));
+    QVERIFY(desk.keys(u"k a Return"_qs));
+    QVERIFY2(desk.waitForScreen(u"か"_qs), qPrintable(desk.handset().screen().text()));
+    QVERIFY(desk.keys(u"n i Return"_qs));
+    QVERIFY2(desk.waitForScreen(u"かに"_qs), qPrintable(desk.handset().screen().text()));
+}
+
+QTEST_GUILESS_MAIN(TestRealInputMethod)
+#include "tst_realinputmethod.moc"

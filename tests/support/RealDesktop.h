@@ -1,0 +1,129 @@
+// The real program on a real X server, typed at like a person types: Xvfb on a free display
+// (optionally with the Japanese layout), optionally a real fcitx5 with anthy on a private
+// session bus, the simulated handset at the line's speed as COM1, and the yubisaki executable
+// in a scratch program folder. Keys go in as XTest events; every wait sleeps in the event loop
+// until a byte, the program's output or a short tick wakes it, up to a deadline.
+//
+//     RealDesktop desk({.layout = u"jp"_qs, .inputMethod = true});
+//     QVERIFY2(desk.start(), qPrintable(desk.error()));
+//     QVERIFY(desk.writeSettings([](Settings& s, KeyMap&, MainWindowSettings&) { s.DontUseIME = 0; }));
+//     QVERIFY2(desk.startProgram(), qPrintable(desk.error()));
+//     QVERIFY(desk.powerOn());
+//     QVERIFY(desk.type(u"ka"_qs));
+//     QVERIFY(desk.waitForScreen(u"か"_qs));
+#pragma once
+
+#include "phonesim/Handset.h"
+#include "settings/Settings.h"
+
+#include <QImage>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QRect>
+#include <QTemporaryDir>
+
+#include <functional>
+#include <memory>
+
+class RealDesktop : public QObject {
+    Q_OBJECT
+public:
+    struct Options {
+        QString layout = QStringLiteral("us"); // as setxkbmap names it: "us", "jp"
+        bool inputMethod = false;               // fcitx5 with anthy, and QT_IM_MODULE=fcitx for the program
+        bool paced = true;                      // the handset reads at 600 baud
+    };
+    explicit RealDesktop(const Options& options);
+    RealDesktop() : RealDesktop(Options{}) {}
+    // Ends what is still running: the program, fcitx5, the bus, the X server.
+    ~RealDesktop() override;
+
+    // The X server, its layout, and the input method when asked for. False with error() set.
+    bool start();
+    QString error() const { return error_; }
+    // For helper programs: DISPLAY, HOME and the private bus.
+    QProcessEnvironment environment() const { return env_; }
+
+    // The scratch program folder (YUBISAKI_HOME) and the files the program will read there.
+    QString home() const { return home_.path(); }
+    bool writeSettings(const std::function<void(Settings&, KeyMap&, MainWindowSettings&)>& edit);
+    // The messages the program showed (each answered with its first button), one a line.
+    QStringList messages() const;
+
+    // Starts the executable from the build's bin folder and waits for its first paint.
+    bool startProgram(const QStringList& arguments = {}, int timeoutMs = 30'000);
+    // Gives the main window the focus and closes it with Alt+X, as a user does; waits for the end.
+    bool endProgram(int timeoutMs = 15'000);
+    QProcess& program() { return program_; }
+    // Alt+P, and until the program holds the handset's port open: a mnemonic clicks its
+    // button a moment after the key, and keys typed meanwhile meet a locked box.
+    bool powerOn(int timeoutMs = 5000);
+    // Whether the program has the handset's port open now.
+    bool portOpen() const;
+    phonesim::Handset& handset() { return handset_; }
+
+    // XTest key events. A chord is keysym names joined by "+" ("a", "shift+comma",
+    // "ctrl+space", "Zenkaku_Hankaku"): the first ones held while the last is pressed and released.
+    // "shift", "ctrl" and "alt" name the left modifier keys; "code:97" names a key by its
+    // X keycode (evdev code + 8): 97 is ろ and 132 is ¥ on a Japanese keyboard.
+    bool key(const QString& chord);
+    // Chords one after another, separated by blanks; "down:shift" and "up:shift" press and
+    // release a key alone, so that it is held across the chords between them.
+    bool keys(const QString& chords);
+    bool keyDown(const QString& keysym);
+    bool keyUp(const QString& keysym);
+    bool keycode(int code, bool down);
+    // ASCII text, each character by its own key, Shift held only around those that need it.
+    bool type(const QString& text);
+    // A mouse click at a point of the program's main window.
+    bool click(QPoint inWindow, int button = 1);
+
+    // The program's mapped top-level windows: the main window first, then the newest others.
+    QList<unsigned long> windows() const;
+    QString windowTitle(unsigned long window) const;
+    // Whether a client holds the keyboard grabbed, as an open menu does once it takes keys.
+    bool keyboardGrabbed() const;
+    // Gives the keyboard focus to one of the program's windows (there is no window manager).
+    bool focus(unsigned long window);
+    // What part of a window shows now (the main window when window is 0).
+    QImage grab(QRect inWindow, unsigned long window = 0) const;
+
+    // Sleeps until done() holds; woken by the handset's bytes, the program's output and a
+    // 20 ms tick. False at the deadline.
+    bool waitUntil(const std::function<bool()>& done, int timeoutMs = 5000);
+    // Until the handset's screen shows exactly `text`.
+    bool waitForScreen(const QString& text, int timeoutMs = 5000);
+    // Until the handset has decoded `count` key frames in all.
+    bool waitForKeyFrames(int count, int timeoutMs = 5000);
+    int keyFrameCount() const;
+
+    // fcitx5's answer to the controller's State (2 active, 1 inactive, 0 no focus); -1 without one.
+    static constexpr int kActive = 2;
+    static constexpr int kInactive = 1;
+    int inputMethodState();
+    // Switches the input method with its controller, as fcitx5-remote -o / -c does.
+    bool setInputMethodActive(bool active);
+    // Runs a helper program to its end in the desktop's environment; its standard output.
+    QByteArray run(const QString& program, const QStringList& arguments, int timeoutMs = 10'000);
+
+private:
+    bool fail(const QString& message);
+    bool startProcess(QProcess& process, const QString& program, const QStringList& arguments);
+    bool startInputMethod();
+    bool sendKey(unsigned long keysym, bool down);
+
+    Options options_;
+    QTemporaryDir home_;
+    QTemporaryDir userHome_;
+    QString error_;
+    QProcessEnvironment env_;
+    QProcess xvfb_;
+    QProcess bus_;
+    QProcess fcitx_;
+    QProcess program_;
+    phonesim::Handset handset_;
+    QString busAddress_;
+    QString busName_;
+    struct XConnection;
+    std::unique_ptr<XConnection> x_;
+};
