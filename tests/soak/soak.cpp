@@ -95,12 +95,20 @@ private:
     bool waitForSilence(int quietMs, int timeoutMs);
     int count(phonesim::WireEvent::Type type);
 
-    RealDesktop desk_{{.layout = QStringLiteral("jp"), .inputMethod = false}};
+    RealDesktop desk_{{.layout = QStringLiteral("jp"), .inputMethod = true}};
     std::mt19937 rng_;
     quint32 seed_;
     double minutes_;
     QElapsedTimer clock_;
-    QStringList log_; // the actions, for the report of a fault
+    // The actions with their start in seconds, for the report of a fault.
+    struct ActionLog : QStringList {
+        const QElapsedTimer* clock;
+        ActionLog& operator<<(const QString& action)
+        {
+            append(QStringLiteral("%1 s %2").arg(clock->elapsed() / 1000).arg(action));
+            return *this;
+        }
+    } log_{{}, &clock_};
     // What arrived, every handset event as tokens; what must arrive since the checkpoint.
     QStringList received_;
     qsizetype mark_ = 0;
@@ -108,6 +116,8 @@ private:
     QStringList expectedMessages_;
     qsizetype messagesSeen_ = 0;
     qint64 lastByteNs_ = 0;
+    qsizetype offSettings_ = 0;
+    int offBaud_ = 0;
     Mode mode_ = Mode::Romaji;
     int imeOn_ = 1, alphaOrKana_ = 1, kanaOrRoma_ = 1;
     bool modelRead_ = false;
@@ -126,6 +136,11 @@ bool Soak::setUp()
     desk_.handset().setSerial(QStringLiteral("NMABK12ABCD"));
     QObject::connect(&desk_.handset(), &phonesim::Handset::eventDecoded, this,
                      [this](const phonesim::WireEvent& e) { AddReceived(received_, e); });
+    QObject::connect(&desk_.handset(), &phonesim::Handset::offSettingsReceived, this,
+                     [this](const QByteArray& bytes, int baud) {
+                         offSettings_ += bytes.size();
+                         offBaud_ = baud;
+                     });
     QObject::connect(&desk_.handset(), &phonesim::Handset::bytesReceived, this,
                      [this] { lastByteNs_ = clock_.nsecsElapsed(); });
     // A macro that types, presses keys and waits, long enough to be stopped midway.
@@ -184,8 +199,9 @@ void Soak::checkpoint(bool cutAllowed)
 {
     // The line carries a frame in about 150 ms; allow for a slow program on top.
     const int lineMs = int(expected_.size() * kFrameNs / 1'000'000);
-    if (cutAllowed)
-        waitForSilence(2000, lineMs + 20'000);
+    // What a cut leaves must stop within a minute: the power switch acts at once.
+    if (cutAllowed && !waitForSilence(2000, 60'000))
+        fault(QStringLiteral("the line goes on for more than a minute after the cut"));
     else if (!desk_.waitUntil([&] { return received_.size() - mark_ >= expected_.size(); }, lineMs * 2 + 10'000))
         waitForSilence(2000, 10'000);
     waitForSilence(400, 10'000); // anything more that follows, a duplicate
@@ -194,8 +210,13 @@ void Soak::checkpoint(bool cutAllowed)
     typed_ += expected_.size();
     const bool prefix = got.size() <= expected_.size() && expected_.mid(0, got.size()) == got;
     if (!(got == expected_ || (cutAllowed && prefix)))
-        fault(QStringLiteral("the handset got\n    %1\n  instead of\n    %2").arg(got.join(u' '), expected_.join(u' ')));
+        fault(QStringLiteral("the handset got\n    %1\n  instead of\n    %2\n  (%3 bytes in all)")
+                  .arg(got.join(u' '), expected_.join(u' '))
+                  .arg(desk_.handset().received().size()));
     lost_ += std::max<qsizetype>(0, expected_.size() - got.size());
+    if (offSettings_ > 0)
+        fault(QStringLiteral("%1 bytes left at %2 baud").arg(offSettings_).arg(offBaud_));
+    offSettings_ = 0;
     const QStringList shown = newMessages();
     bool same = shown.size() == expectedMessages_.size();
     for (qsizetype i = 0; same && i < shown.size(); ++i)
@@ -304,7 +325,9 @@ void Soak::runMacro()
     const int escapeMs = Uniform(rng_, 100, 6000);
     log_ << (escape ? QStringLiteral("macro, ESC after %1 ms").arg(escapeMs) : QStringLiteral("macro"));
     checkpoint();
+    const qsizetype before = received_.size();
     press(QStringLiteral("alt+s"));
+    ok(desk_.waitUntil([&] { return received_.size() > before; }, 10'000), QStringLiteral("the macro does not start"));
     QStringList tokens;
     for (int i = 0; i < kMacroRepeats; ++i)
         tokens << QStringLiteral("<UP>") << QStringLiteral("a") << QStringLiteral("b") << QStringLiteral("<TEN-5>");
