@@ -5,7 +5,7 @@
 // once and in order, that the messages are exactly the expected ones, that the program idles
 // without CPU and holds its memory, and at the end that the settings files read back.
 //
-//     soak --minutes N [--seed S]          (prints the seed; the same seed replays the run)
+//     soak --minutes N [--seed S] [--keep-going]   (prints the seed; the same seed replays the run)
 #include "RealDesktop.h"
 #include "SoakModel.h"
 
@@ -61,7 +61,10 @@ qint64 ResidentKb(qint64 pid)
 
 class Soak : public QObject {
 public:
-    Soak(quint32 seed, double minutes) : rng_(seed), seed_(seed), minutes_(minutes) {}
+    Soak(quint32 seed, double minutes, bool keepGoing)
+        : rng_(seed), seed_(seed), minutes_(minutes), keepGoing_(keepGoing)
+    {
+    }
     int run();
 
 private:
@@ -99,6 +102,7 @@ private:
     std::mt19937 rng_;
     quint32 seed_;
     double minutes_;
+    bool keepGoing_; // past the first fault, which otherwise ends the run
     QElapsedTimer clock_;
     // The actions with their start in seconds, for the report of a fault.
     struct ActionLog : QStringList {
@@ -202,7 +206,8 @@ void Soak::checkpoint(bool cutAllowed)
     // What a cut leaves must stop within a minute: the power switch acts at once.
     if (cutAllowed && !waitForSilence(2000, 60'000))
         fault(QStringLiteral("the line goes on for more than a minute after the cut"));
-    else if (!desk_.waitUntil([&] { return received_.size() - mark_ >= expected_.size(); }, lineMs * 2 + 10'000))
+    else if (!desk_.waitUntil([&] { return received_.size() - mark_ >= expected_.size(); },
+                              std::min(lineMs * 2 + 10'000, 120'000)))
         waitForSilence(2000, 10'000);
     waitForSilence(400, 10'000); // anything more that follows, a duplicate
     waitForMessages(int(expectedMessages_.size()), 5000);
@@ -510,7 +515,7 @@ int Soak::run()
         return 2;
     const qint64 endMs = qint64(minutes_ * 60'000);
     qint64 nextIdleMs = 20'000;
-    while (clock_.elapsed() < endMs && desk_.program().state() == QProcess::Running) {
+    while (clock_.elapsed() < endMs && desk_.program().state() == QProcess::Running && (keepGoing_ || !faults_)) {
         const int roll = Uniform(rng_, 0, 99);
         if (roll < 40)
             typeSome();
@@ -587,9 +592,10 @@ int main(int argc, char** argv)
     const QCommandLineOption seed(QStringLiteral("seed"), QStringLiteral("The seed to replay; a fresh one if absent."),
                                   QStringLiteral("S"));
     parser.addHelpOption();
-    parser.addOptions({minutes, seed});
+    const QCommandLineOption keepGoing(QStringLiteral("keep-going"), QStringLiteral("Go on after a fault."));
+    parser.addOptions({minutes, seed, keepGoing});
     parser.process(app);
     const quint32 s = parser.isSet(seed) ? parser.value(seed).toUInt() : QRandomGenerator::system()->generate();
-    Soak soak(s, parser.value(minutes).toDouble());
+    Soak soak(s, parser.value(minutes).toDouble(), parser.isSet(keepGoing));
     return soak.run();
 }
