@@ -12,7 +12,7 @@ constexpr std::pair<const char*, const char*> kRomajiWords[] = {
     {"kannji", "かんじ"},   {"sakura", "さくら"},     {"toukyou", "とうきょう"}, {"arigatou", "ありがとう"},
     {"kitte", "きって"},    {"gakkou", "がっこう"},   {"dennsha", "でんしゃ"},   {"kyouto", "きょうと"},
     {"hiragana", "ひらがな"}, {"yubisaki", "ゆびさき"}, {"me-ru", "めーる"},      {"dennwa", "でんわ"},
-    {"ohayou", "おはよう"}, {"pinnpon", "ぴんぽん"},  {",", "、"},               {".", "。"},
+    {"ohayou", "おはよう"}, {"pinnponn", "ぴんぽん"},  {",", "、"},               {".", "。"},
 };
 
 // The JIS kana keyboard: what each unshifted key of the main block writes.

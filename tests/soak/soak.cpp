@@ -294,6 +294,7 @@ void Soak::namedKeys()
 
 void Soak::paste(int length, bool powerOffMidway)
 {
+    checkpoint(); // the paste's own first frame then says the program has read the clipboard
     const QString text = RandomPasteText(rng_, length);
     log_ << QStringLiteral("paste %1 characters%2").arg(length).arg(powerOffMidway ? QStringLiteral(", power off") : QString());
     // The clipboard belongs to a helper on the same display while the program reads it.
@@ -452,8 +453,10 @@ void Soak::pullCable()
 
 void Soak::powerCycle(bool replug)
 {
-    if (!replug)
+    if (!replug) {
         log_ << QStringLiteral("power off and on");
+        checkpoint(); // what is still queued would be cut
+    }
     // The handset comes back at the same path before the user switches off and on.
     if (replug) {
         QString error;
