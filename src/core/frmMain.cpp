@@ -454,6 +454,6 @@ void frmMain::closeEvent(QCloseEvent* event)
     event->accept();
 }
 
-void frmMain::insertIntoLog(const QString& character) { txtInputBuffer->insertAtCaret(character); }
+void frmMain::insertIntoLog(const QString& characters) { txtInputBuffer->insertAtCaret(characters); }
 
 void frmMain::clearInput() { txtInput->clear(); }

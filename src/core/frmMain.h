@@ -136,7 +136,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    void insertIntoLog(const QString& character) override;
+    void insertIntoLog(const QString& characters) override;
     void clearInput() override;
     void createControls();
     void createMenu();

@@ -107,7 +107,12 @@ public:
             text.replace(QStringLiteral("\r\n"), QStringLiteral("\\n"));
             file.write(QStringLiteral("%1\t%2\t%3\n").arg(int(m.icon)).arg(m.title, text).toUtf8());
         }
-        return m.buttons == MsgButtons::YesNo || m.buttons == MsgButtons::YesNoCancel ? MsgAnswer::Yes : MsgAnswer::Ok;
+        const bool question = m.buttons == MsgButtons::YesNo || m.buttons == MsgButtons::YesNoCancel;
+        // A script refuses the questions while the file beside the log says "no".
+        QFile answer(path_ + QStringLiteral(".answer"));
+        if (question && answer.open(QIODevice::ReadOnly) && answer.readAll().startsWith("no"))
+            return MsgAnswer::No;
+        return question ? MsgAnswer::Yes : MsgAnswer::Ok;
     }
 
 private:

@@ -11,17 +11,24 @@ Typist::Typist(SerialLink& link, const Settings& settings, TypingSinks& sinks)
 
 void Typist::TypeCharacter(const QString& text)
 {
-    // Character by character, the voiced kana among them split into kana and mark.
+    // Character by character, the voiced kana among them split into kana and mark. The log
+    // gets what went out in one insertion: a long paste laid out once, not once a character.
+    QString sent;
     for (const QChar character : text)
-        typeOne(character);
+        typeOne(character, sent);
+    if (sent.isEmpty())
+        return;
+    if (settings_.DontKeyLog != 1)
+        sinks_.insertIntoLog(sent);
+    sinks_.clearInput();
 }
 
-void Typist::typeOne(QChar character)
+void Typist::typeOne(QChar character, QString& sent)
 {
     for (const VoicedKana& voiced : VoicedKanaTable()) {
         if (voiced.voiced == character) {
-            typeOne(voiced.plain);
-            typeOne(voiced.mark);
+            typeOne(voiced.plain, sent);
+            typeOne(voiced.mark, sent);
             return;
         }
     }
@@ -29,7 +36,5 @@ void Typist::typeOne(QChar character)
     if (!GetKeyCode(QStringView(&character, 1), code))
         return;
     link_.SendKeyCode(code);
-    if (settings_.DontKeyLog != 1)
-        sinks_.insertIntoLog(QString(character));
-    sinks_.clearInput();
+    sent += character;
 }

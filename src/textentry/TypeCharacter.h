@@ -12,7 +12,7 @@ struct Settings;
 class TypingSinks {
 public:
     virtual ~TypingSinks() = default;
-    virtual void insertIntoLog(const QString& character) = 0;
+    virtual void insertIntoLog(const QString& characters) = 0;
     virtual void clearInput() = 0;
 };
 
@@ -23,7 +23,8 @@ public:
     void TypeCharacter(const QString& text);
 
 private:
-    void typeOne(QChar character);
+    // Sends one character and appends what went out to `sent`.
+    void typeOne(QChar character, QString& sent);
 
     SerialLink& link_;
     const Settings& settings_;

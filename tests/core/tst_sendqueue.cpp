@@ -9,6 +9,7 @@
 #include "settings/SettingsFiles.h"
 
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -43,6 +44,7 @@ private Q_SLOTS:
     void countFallsWithTheFramesReceived();
     void discardDropsWholeFrames();
     void nothingRunsWhenNothingIsQueued();
+    void hugePasteLeavesTheWindowFree();
 
 private:
     frmMain& start();
@@ -141,6 +143,20 @@ void TestSendQueue::nothingRunsWhenNothingIsQueued()
     const double used = cpuSeconds() - before;
     QCOMPARE(reports, 0);
     QVERIFY2(used < 0.1, qPrintable(QString::number(used)));
+}
+
+void TestSendQueue::hugePasteLeavesTheWindowFree()
+{
+    // Ten thousand characters take a quarter of an hour on the line; the window must not
+    // spend them in the log box's layout before the power switch can act.
+    frmMain& w = start();
+    QElapsedTimer clock;
+    clock.start();
+    w.txtInput->insert(QString(10'000, u'a'));
+    QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY(w.txtInputBuffer->logText().startsWith(QString(10'000, u'a')));
+    w.chkPower->setValue(0);
+    QVERIFY(!w.mscCOM().isOpen());
 }
 
 QTEST_MAIN(TestSendQueue)

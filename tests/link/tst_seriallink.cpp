@@ -236,7 +236,7 @@ void TestSerialLink::typedTextReachesTheScreen()
         sent.append(event.code);
     QCOMPARE(sent, codes);
     QCOMPARE(handset->screen().text(), screen);
-    QCOMPARE(sinks.clears, codes.size());
+    QCOMPARE(sinks.clears, codes.isEmpty() ? 0 : 1); // the input box is emptied once the text went out
     QString echoed;
     for (const KeyCode& code : codes)
         echoed += CharacterForKeyCode(code);
