@@ -520,10 +520,11 @@ int RealDesktop::inputMethodState()
 
 bool RealDesktop::stopInputMethod()
 {
-    if (fcitx_.state() == QProcess::NotRunning)
+    QProcess& daemon = options_.ibus ? ibus_ : fcitx_;
+    if (daemon.state() == QProcess::NotRunning)
         return false;
-    fcitx_.kill();
-    return waitUntil([&] { return fcitx_.state() == QProcess::NotRunning; });
+    daemon.kill();
+    return waitUntil([&] { return daemon.state() == QProcess::NotRunning; });
 }
 
 bool RealDesktop::setInputMethodActive(bool active)
