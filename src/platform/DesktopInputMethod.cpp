@@ -189,21 +189,20 @@ DesktopInputMethod::DesktopInputMethod()
         connectIBus();
 }
 
-bool DesktopInputMethod::connectIBus()
+void DesktopInputMethod::connectIBus()
 {
     const QString address = IBusAddress();
     if (address.isEmpty())
-        return false;
+        return;
     const QString name = QStringLiteral("yubisaki-ibus");
     QDBusConnection ibus = QDBusConnection::connectToBus(address, name);
     if (!ibus.isConnected()) {
         QDBusConnection::disconnectFromBus(name);
-        return false;
+        return;
     }
     connection_ = ibus;
     ibus_ = true;
     present_ = true;
-    return true;
 }
 
 QDBusMessage DesktopInputMethod::methodCall(const QString& method, const QVariantList& arguments) const

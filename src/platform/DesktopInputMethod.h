@@ -44,7 +44,8 @@ Q_SIGNALS:
 
 private:
     DesktopInputMethod();
-    bool connectIBus();
+    // IBus's own bus, when its daemon has one for this display.
+    void connectIBus();
     // A call to fcitx5's controller or to IBus, whichever is in use.
     QDBusMessage methodCall(const QString& method, const QVariantList& arguments = {}) const;
     // A call answered later through `done`, dropped after the timeout.

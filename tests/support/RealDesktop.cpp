@@ -205,7 +205,9 @@ bool RealDesktop::startIBus()
     const QDir folder(userHome_.filePath(QStringLiteral(".config/ibus/bus")));
     if (!waitUntil([&] { return !folder.entryList(QDir::Files).isEmpty(); }, kStartMs))
         return fail(QStringLiteral("ibus-daemon did not come up: ") + QString::fromLocal8Bit(ibus_.readAll()));
-    // The user types with the keyboard's engine.
+    // anthy's engine started once, so that switching to it later is immediate; then the user
+    // types with the keyboard's engine.
+    run(QStringLiteral("ibus"), {QStringLiteral("engine"), QStringLiteral("anthy")});
     const QString keyboard = options_.layout == u"jp" ? QStringLiteral("xkb:jp::jpn") : QStringLiteral("xkb:us::eng");
     run(QStringLiteral("ibus"), {QStringLiteral("engine"), keyboard});
     return true;
@@ -520,11 +522,10 @@ int RealDesktop::inputMethodState()
 
 bool RealDesktop::stopInputMethod()
 {
-    QProcess& daemon = options_.ibus ? ibus_ : fcitx_;
-    if (daemon.state() == QProcess::NotRunning)
+    if (fcitx_.state() == QProcess::NotRunning)
         return false;
-    daemon.kill();
-    return waitUntil([&] { return daemon.state() == QProcess::NotRunning; });
+    fcitx_.kill();
+    return waitUntil([&] { return fcitx_.state() == QProcess::NotRunning; });
 }
 
 bool RealDesktop::setInputMethodActive(bool active)

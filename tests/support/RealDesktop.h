@@ -1,6 +1,6 @@
 // The real program on a real X server, typed at like a person types: Xvfb on a free display
 // (optionally with the Japanese layout), optionally a real fcitx5 with anthy on a private
-// session bus (or IBus with anthy), the simulated handset at the line's speed as COM1, and the yubisaki executable
+// session bus, the simulated handset at the line's speed as COM1, and the yubisaki executable
 // in a scratch program folder. Keys go in as XTest events; every wait sleeps in the event loop
 // until a byte, the program's output or a short tick wakes it, up to a deadline.
 //
@@ -103,7 +103,7 @@ public:
     static constexpr int kActive = 2;
     static constexpr int kInactive = 1;
     int inputMethodState();
-    // fcitx5 (or IBus) ends, as when it crashes or the user quits it; its bus goes with it.
+    // fcitx5 ends, as when it crashes or the user quits it; its bus name goes with it.
     bool stopInputMethod();
     // Switches the input method with its controller, as fcitx5-remote -o / -c does.
     bool setInputMethodActive(bool active);
