@@ -193,8 +193,9 @@ bool RealDesktop::startInputMethod()
 bool RealDesktop::startIBus()
 {
     // A Japanese user's anthy starts in hiragana; Debian's starts in Latin.
-    run(QStringLiteral("gsettings"), {QStringLiteral("set"), QStringLiteral("org.freedesktop.ibus.engine.anthy.common"),
-                                      QStringLiteral("input-mode"), QStringLiteral("0")});
+    run(QStringLiteral("dconf"), {QStringLiteral("write"),
+                                  QStringLiteral("/org/freedesktop/ibus/engine/anthy/common/input-mode"),
+                                  QStringLiteral("0")});
     // anthy's engine is a python3 script: the system's, whatever else comes first on PATH.
     env_.insert(QStringLiteral("PATH"), QStringLiteral("/usr/bin:/bin:") + env_.value(QStringLiteral("PATH")));
     ibus_.setProcessChannelMode(QProcess::MergedChannels);
