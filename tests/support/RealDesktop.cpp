@@ -86,7 +86,7 @@ RealDesktop::~RealDesktop()
     x_.reset();
     if (!busName_.isEmpty())
         QDBusConnection::disconnectFromBus(busName_);
-    for (QProcess* p : {&fcitx_, &bus_, &xvfb_}) {
+    for (QProcess* p : {&fcitx_, &ibus_, &bus_, &xvfb_}) {
         if (p->state() == QProcess::NotRunning)
             continue;
         p->terminate();
@@ -154,7 +154,7 @@ bool RealDesktop::start()
     if (!handset_.start(&error))
         return fail(QStringLiteral("phonesim: ") + error);
     handset_.setPaced(options_.paced);
-    return !options_.inputMethod || startInputMethod();
+    return !(options_.inputMethod || options_.ibus) || startInputMethod();
 }
 
 bool RealDesktop::startInputMethod()
@@ -179,12 +179,38 @@ bool RealDesktop::startInputMethod()
     if (!bus.isConnected())
         return fail(QStringLiteral("cannot connect to the private bus"));
 
+    if (options_.ibus)
+        return startIBus();
     // mozc's server does not come up as root and would hold fcitx5 up.
     fcitx_.setProcessChannelMode(QProcess::MergedChannels);
     if (!startProcess(fcitx_, QStringLiteral("fcitx5"), {QStringLiteral("--disable=mozc")}))
         return false;
     if (!waitUntil([&] { return bus.interface()->isServiceRegistered(kFcitxService).value(); }, kStartMs))
         return fail(QStringLiteral("fcitx5 did not come up: ") + QString::fromLocal8Bit(fcitx_.readAll()));
+    return true;
+}
+
+bool RealDesktop::startIBus()
+{
+    // A Japanese user's anthy starts in hiragana; Debian's starts in Latin.
+    run(QStringLiteral("dconf"), {QStringLiteral("write"),
+                                  QStringLiteral("/org/freedesktop/ibus/engine/anthy/common/input-mode"),
+                                  QStringLiteral("0")});
+    // anthy's engine is a python3 script: the system's, whatever else comes first on PATH.
+    env_.insert(QStringLiteral("PATH"), QStringLiteral("/usr/bin:/bin:") + env_.value(QStringLiteral("PATH")));
+    ibus_.setProcessChannelMode(QProcess::MergedChannels);
+    if (!startProcess(ibus_, QStringLiteral("ibus-daemon"),
+                      {QStringLiteral("--panel=disable"), QStringLiteral("--xim=false")}))
+        return false;
+    // Its bus's address is written for this machine and display.
+    const QDir folder(userHome_.filePath(QStringLiteral(".config/ibus/bus")));
+    if (!waitUntil([&] { return !folder.entryList(QDir::Files).isEmpty(); }, kStartMs))
+        return fail(QStringLiteral("ibus-daemon did not come up: ") + QString::fromLocal8Bit(ibus_.readAll()));
+    // anthy's engine started once, so that switching to it later is immediate; then the user
+    // types with the keyboard's engine.
+    run(QStringLiteral("ibus"), {QStringLiteral("engine"), QStringLiteral("anthy")});
+    const QString keyboard = options_.layout == u"jp" ? QStringLiteral("xkb:jp::jpn") : QStringLiteral("xkb:us::eng");
+    run(QStringLiteral("ibus"), {QStringLiteral("engine"), keyboard});
     return true;
 }
 
@@ -220,8 +246,8 @@ bool RealDesktop::startProgram(const QStringList& arguments, int timeoutMs)
     // fcitx5's Qt module and Xlib keep blocks until exit; leaks are checked elsewhere. A small
     // quarantine keeps the resident memory the program's own, for the soak's measure of it.
     env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0:quarantine_size_mb=8"));
-    if (options_.inputMethod)
-        env.insert(QStringLiteral("QT_IM_MODULE"), QStringLiteral("fcitx"));
+    if (options_.inputMethod || options_.ibus)
+        env.insert(QStringLiteral("QT_IM_MODULE"), options_.ibus ? QStringLiteral("ibus") : QStringLiteral("fcitx"));
     program_.setProcessEnvironment(env);
     program_.start(QCoreApplication::applicationDirPath() + QStringLiteral("/yubisaki"), arguments);
     if (!program_.waitForStarted(kStartMs))
@@ -484,6 +510,10 @@ bool RealDesktop::waitForKeyFrames(int count, int timeoutMs)
 
 int RealDesktop::inputMethodState()
 {
+    if (options_.ibus) {
+        const QByteArray engine = run(QStringLiteral("ibus"), {QStringLiteral("engine")}).trimmed();
+        return engine.isEmpty() ? -1 : engine == "anthy" ? kActive : kInactive;
+    }
     if (busName_.isEmpty())
         return -1;
     QDBusPendingCallWatcher watcher(QDBusConnection(busName_).asyncCall(

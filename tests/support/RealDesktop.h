@@ -31,6 +31,7 @@ public:
     struct Options {
         QString layout = QStringLiteral("us"); // as setxkbmap names it: "us", "jp"
         bool inputMethod = false;               // fcitx5 with anthy, and QT_IM_MODULE=fcitx for the program
+        bool ibus = false;                      // the same with IBus in place of fcitx5
         bool paced = true;                      // the handset reads at 600 baud
     };
     explicit RealDesktop(const Options& options);
@@ -98,6 +99,7 @@ public:
     int keyFrameCount() const;
 
     // fcitx5's answer to the controller's State (2 active, 1 inactive, 0 no focus); -1 without one.
+    // With IBus: 2 while anthy is the global engine, else 1.
     static constexpr int kActive = 2;
     static constexpr int kInactive = 1;
     int inputMethodState();
@@ -112,6 +114,7 @@ private:
     bool fail(const QString& message);
     bool startProcess(QProcess& process, const QString& program, const QStringList& arguments);
     bool startInputMethod();
+    bool startIBus();
     bool sendKey(unsigned long keysym, bool down);
 
     Options options_;
@@ -122,6 +125,7 @@ private:
     QProcess xvfb_;
     QProcess bus_;
     QProcess fcitx_;
+    QProcess ibus_;
     QProcess program_;
     phonesim::Handset handset_;
     QString busAddress_;
