@@ -32,6 +32,7 @@ public:
         QString layout = QStringLiteral("us"); // as setxkbmap names it: "us", "jp"
         bool inputMethod = false;               // fcitx5 with anthy, and QT_IM_MODULE=fcitx for the program
         bool paced = true;                      // the handset reads at 600 baud
+        QByteArray quickPhrases = {};           // fcitx5's own phrases, "key phrase" a line (Super+` then key)
     };
     explicit RealDesktop(const Options& options);
     RealDesktop() : RealDesktop(Options{}) {}
@@ -103,6 +104,8 @@ public:
     int inputMethodState();
     // fcitx5 ends, as when it crashes or the user quits it; its bus name goes with it.
     bool stopInputMethod();
+    // fcitx5 stops answering (SIGSTOP), as a hung input method does, or goes on again.
+    bool pauseInputMethod(bool paused);
     // Switches the input method with its controller, as fcitx5-remote -o / -c does.
     bool setInputMethodActive(bool active);
     // Runs a helper program to its end in the desktop's environment; its standard output.
