@@ -32,7 +32,7 @@ public:
         QString layout = QStringLiteral("us"); // as setxkbmap names it: "us", "jp"
         bool inputMethod = false;               // fcitx5 with anthy, and QT_IM_MODULE=fcitx for the program
         bool paced = true;                      // the handset reads at 600 baud
-        QByteArray quickPhrases = {};           // fcitx5's own phrases, "key phrase" a line (Super+` then key)
+        QByteArray quickPhrases = {};           // fcitx5's own phrases, "key phrase" a line; Super+; then the key commits one
     };
     explicit RealDesktop(const Options& options);
     RealDesktop() : RealDesktop(Options{}) {}
