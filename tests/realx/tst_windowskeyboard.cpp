@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTabBar>
 
 #include <map>
@@ -22,6 +23,7 @@ namespace {
 
 bool xdo(const QStringList& arguments) { return QProcess::execute(u"xdotool"_qs, arguments) == 0; }
 bool press(const QString& chord) { return xdo({u"key"_qs, chord}); }
+bool layout(const QString& name) { return QProcess::execute(u"setxkbmap"_qs, {u"-layout"_qs, name}) == 0; }
 bool click(const QWidget* widget, QPoint at, int button = 1)
 {
     const QPoint p = widget->mapToGlobal(at);
@@ -39,13 +41,14 @@ private Q_SLOTS:
     void commandDialogsTakeTypingAtOnce();
     void recordingEndsWhenTheKeyboardLeaves_data();
     void recordingEndsWhenTheKeyboardLeaves();
+    void recordingNeverTakesAKeyForAKeyMapZero();
     void rightClickOnTheMacroListChangesNothing();
     void enterNeverConfirmsTheKeyTab();
 
 private:
-    frmMacro& activeEditor(const QStringList& macroFiles = {})
+    frmMacro& activeEditor(const QStringList& macroFiles = {}, const std::function<void(Settings&, KeyMap&)>& tweak = {})
     {
-        frmMacro& e = openEditor(macroFiles);
+        frmMacro& e = openEditor(macroFiles, tweak);
         [&] { QVERIFY(activate(&e)); }();
         return e;
     }
@@ -141,6 +144,19 @@ void TestWindowsKeyboard::recordingEndsWhenTheKeyboardLeaves()
     QTRY_VERIFY(!e.chkRecording->isChecked());
     QVERIFY(QApplication::focusWidget() != e.txtInput);
     QTRY_COMPARE(entries(e.lstMacro), QStringList{u"<UP>"_qs} + added);
+}
+
+void TestWindowsKeyboard::recordingNeverTakesAKeyForAKeyMapZero()
+{
+    // Keys the handset has no use for, on the Japanese keyboard, against entries of 0.
+    QVERIFY(layout(u"jp"_qs));
+    const auto us = qScopeGuard([] { layout(u"us"_qs); });
+    frmMacro& e = activeEditor({}, [](Settings&, KeyMap& k) { k.KEY_Left = k.KEY_OK = 0; });
+    QVERIFY(press(u"alt+k"_qs));
+    QTRY_VERIFY(e.chkRecording->isChecked() && QApplication::focusWidget() == e.txtInput);
+    for (const QString& chord : {u"comma"_qs, u"at"_qs, u"bracketleft"_qs, u"Super_L"_qs, u"shift+comma"_qs, u"Up"_qs})
+        QVERIFY(press(chord));
+    QTRY_COMPARE(entries(e.lstMacro), QStringList{u"<UP>"_qs});
 }
 
 void TestWindowsKeyboard::rightClickOnTheMacroListChangesNothing()

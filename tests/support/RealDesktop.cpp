@@ -14,6 +14,8 @@
 #include <QFile>
 #include <QTimer>
 
+#include <csignal>
+
 // Xlib's macros (None, Bool, KeyPress …) clash with Qt's names, and its KeyCode with the
 // key frames' type: it comes last, under another name.
 #define KeyCode XKeyCode
@@ -159,8 +161,10 @@ bool RealDesktop::start()
 
 bool RealDesktop::startInputMethod()
 {
-    if (!WriteFile(userHome_.filePath(QStringLiteral(".config/fcitx5/profile")), FcitxProfile(options_.layout)))
-        return fail(QStringLiteral("cannot write fcitx5's profile"));
+    if (!WriteFile(userHome_.filePath(QStringLiteral(".config/fcitx5/profile")), FcitxProfile(options_.layout))
+        || !WriteFile(userHome_.filePath(QStringLiteral(".local/share/fcitx5/data/quickphrase.d/tests.mb")),
+                      options_.quickPhrases))
+        return fail(QStringLiteral("cannot write fcitx5's files"));
     if (!startProcess(bus_, QStringLiteral("dbus-daemon"),
                       {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")}))
         return false;
@@ -531,6 +535,11 @@ bool RealDesktop::stopInputMethod()
         return false;
     fcitx_.kill();
     return waitUntil([&] { return fcitx_.state() == QProcess::NotRunning; });
+}
+
+bool RealDesktop::pauseInputMethod(bool paused)
+{
+    return fcitx_.state() == QProcess::Running && ::kill(pid_t(fcitx_.processId()), paused ? SIGSTOP : SIGCONT) == 0;
 }
 
 bool RealDesktop::setInputMethodActive(bool active)

@@ -33,6 +33,7 @@ public:
         bool inputMethod = false;               // fcitx5 with anthy, and QT_IM_MODULE=fcitx for the program
         bool ibus = false;                      // the same with IBus in place of fcitx5
         bool paced = true;                      // the handset reads at 600 baud
+        QByteArray quickPhrases = {};           // fcitx5's own phrases, "key phrase" a line; Super+; then the key commits one
     };
     explicit RealDesktop(const Options& options);
     RealDesktop() : RealDesktop(Options{}) {}
@@ -105,6 +106,8 @@ public:
     int inputMethodState();
     // fcitx5 ends, as when it crashes or the user quits it; its bus name goes with it.
     bool stopInputMethod();
+    // fcitx5 stops answering (SIGSTOP), as a hung input method does, or goes on again.
+    bool pauseInputMethod(bool paused);
     // Switches the input method with its controller, as fcitx5-remote -o / -c does.
     bool setInputMethodActive(bool active);
     // Runs a helper program to its end in the desktop's environment; its standard output.
