@@ -2,6 +2,7 @@
 // they are (no conversion, one frame a key), the power on against whatever COM1 names.
 #pragma once
 
+#include "HandsetOnCom1.h"
 #include "core/CommandLine.h"
 #include "core/frmMain.h"
 #include "settings/SettingsFiles.h"
@@ -33,6 +34,12 @@ inline std::unique_ptr<frmMain> OpenTypingWindow(const QTemporaryDir& home)
     }
     w->txtInput->setFocus();
     return w;
+}
+
+// The same window against the simulated handset, started on COM1 first.
+inline std::unique_ptr<frmMain> OpenTypingWindow(const QTemporaryDir& home, phonesim::Handset& handset)
+{
+    return StartHandsetOnCom1(handset) ? OpenTypingWindow(home) : nullptr;
 }
 
 // Presses and releases the letter key i (a to z, round and round) in the input box.

@@ -2,7 +2,6 @@
 // handset reading at the real line's 600 baud: all frames arrive, in order, the line is kept
 // busy, and the event loop keeps running meanwhile.
 #include "BenchMode.h"
-#include "HandsetOnCom1.h"
 #include "TypingWindow.h"
 #include "phonesim/Handset.h"
 
@@ -75,10 +74,8 @@ int main(int argc, char** argv)
     const BenchMode mode(argc, argv);
     const int characters = mode.size(2000, 20);
     phonesim::Handset handset;
-    if (!StartHandsetOnCom1(handset))
-        return 2;
     QTemporaryDir home;
-    std::unique_ptr<frmMain> w = OpenTypingWindow(home);
+    std::unique_ptr<frmMain> w = OpenTypingWindow(home, handset);
     if (!w)
         return 2;
     const int status = burst(*w, handset, characters, mode);

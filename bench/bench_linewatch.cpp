@@ -2,7 +2,6 @@
 // ten seconds, its port answering the lines' question as a serial device
 // does; and against a pseudo-terminal, which cannot answer and so is not polled at all.
 #include "BenchMode.h"
-#include "HandsetOnCom1.h"
 #include "Measure.h"
 #include "TypingWindow.h"
 #include "platform/SleepingWait.h"
@@ -16,10 +15,8 @@ int main(int argc, char** argv)
     const BenchMode mode(argc, argv);
     const double seconds = mode.size(10.0, 1.0);
     phonesim::Handset handset;
-    if (!StartHandsetOnCom1(handset))
-        return 2;
     QTemporaryDir home;
-    std::unique_ptr<frmMain> w = OpenTypingWindow(home);
+    std::unique_ptr<frmMain> w = OpenTypingWindow(home, handset);
     if (!w)
         return 2;
     const bool ptyPolled = w->mscCOM().watchingLines();

@@ -4,7 +4,6 @@
 // paced at 600 baud, how far a run with no pause gets ahead of the line and how soon the line
 // falls silent after ESC.
 #include "BenchMode.h"
-#include "HandsetOnCom1.h"
 #include "Measure.h"
 #include "TypingWindow.h"
 #include "platform/Cp932.h"
@@ -33,11 +32,9 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const BenchMode mode(argc, argv);
     phonesim::Handset handset;
-    if (!StartHandsetOnCom1(handset))
-        return 2;
     QTemporaryDir home;
     ScriptedMessageBoxes boxes;
-    std::unique_ptr<frmMain> w = OpenTypingWindow(home);
+    std::unique_ptr<frmMain> w = OpenTypingWindow(home, handset);
     if (!w)
         return 2;
     const int kCommands = mode.size(1000, 50);
