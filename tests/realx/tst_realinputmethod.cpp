@@ -1,5 +1,5 @@
-// The real program beside a real fcitx5 with anthy, on a Japanese keyboard: refused for real
-// when the program converts itself (DontUseIME 1), asked and told over D-Bus when it does
+// The real program beside a real fcitx5 (or IBus) with anthy, on a Japanese keyboard: refused for
+// real when the program converts itself (DontUseIME 1), asked and told over D-Bus when it does
 // the converting (DontUseIME 0).
 #include "RealDesktop.h"
 
@@ -9,6 +9,7 @@ class TestRealInputMethod : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void refusedWhenTheProgramConverts();
+    void convertsWhenAllowed_data();
     void convertsWhenAllowed();
     void switchingAtRunTime();
     void badInputFromTheInputMethod();
@@ -36,14 +37,11 @@ bool LampRed(RealDesktop& desk, bool red)
 
 bool Start(RealDesktop& desk, int dontUseIme, int imeOn = 1)
 {
-    return desk.start()
-           && desk.writeSettings([dontUseIme, imeOn](Settings& s, KeyMap&, MainWindowSettings& w) {
-                  s.DontUseIME = std::int16_t(dontUseIme);
-                  s.IMEON = std::int16_t(imeOn);
-                  w.AlphaOrKana = 1;
-                  w.KanaOrRoma = 1;
-              })
-           && desk.startProgram() && desk.powerOn();
+    return desk.startPoweredOn([dontUseIme, imeOn](Settings& s, KeyMap&, MainWindowSettings& w) {
+        s.DontUseIME = std::int16_t(dontUseIme);
+        s.IMEON = std::int16_t(imeOn);
+        w.AlphaOrKana = w.KanaOrRoma = 1;
+    });
 }
 
 const RealDesktop::Options kJapaneseWithFcitx{.layout = QStringLiteral("jp"), .inputMethod = true};
@@ -69,15 +67,29 @@ void TestRealInputMethod::refusedWhenTheProgramConverts()
              qPrintable(desk.handset().screen().text()));
 }
 
+void TestRealInputMethod::convertsWhenAllowed_data()
+{
+    QTest::addColumn<bool>("ibus");
+    QTest::newRow("fcitx5") << false;
+    QTest::newRow("IBus") << true;
+}
+
 void TestRealInputMethod::convertsWhenAllowed()
 {
-    RealDesktop desk(kJapaneseWithFcitx);
+    QFETCH(bool, ibus);
+    RealDesktop desk({.layout = u"jp"_qs, .inputMethod = !ibus, .ibus = ibus});
     QVERIFY2(Start(desk, 0), qPrintable(desk.error()));
-    // IMEON 1: on with the box's focus.
+    // IMEON 1: on with the box's focus, and it converts.
     QVERIFY(desk.waitUntil([&] { return desk.inputMethodState() == RealDesktop::kActive; }));
-    QVERIFY(LampRed(desk, true));
+    QVERIFY(ibus || LampRed(desk, true));
     QVERIFY(desk.keys(u"k a n a Return"_qs));
     QVERIFY2(desk.waitForScreen(u"かな"_qs), qPrintable(desk.handset().screen().text()));
+    if (ibus) {
+        // The exit puts back the keyboard's engine the user had.
+        QVERIFY(desk.endProgram());
+        QCOMPARE(desk.inputMethodState(), RealDesktop::kInactive);
+        return;
+    }
     // Switched off with its own trigger: the lamp goes black at the next key-down.
     QVERIFY(desk.key(u"ctrl+space"_qs));
     QVERIFY(desk.waitUntil([&] { return desk.inputMethodState() == RealDesktop::kInactive; }));

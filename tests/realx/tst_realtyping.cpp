@@ -18,17 +18,13 @@ private Q_SLOTS:
 
 namespace {
 
-// Kana (romaji or kana keyboard) input with the program's own conversion, the power on.
-bool StartInKana(RealDesktop& desk, bool romaji = true)
+// Kana (romaji or kana keyboard) input with the program's own conversion.
+RealDesktop::SettingsEdit Kana(bool romaji = true)
 {
-    return desk.start()
-           && desk.writeSettings([romaji](Settings& s, KeyMap&, MainWindowSettings& w) {
-                  s.DontUseIME = 1;
-                  s.IMEON = 1;
-                  w.AlphaOrKana = 1;
-                  w.KanaOrRoma = romaji ? 1 : 0;
-              })
-           && desk.startProgram() && desk.powerOn();
+    return [romaji](Settings& s, KeyMap&, MainWindowSettings& w) {
+        s.DontUseIME = s.IMEON = w.AlphaOrKana = 1;
+        w.KanaOrRoma = romaji ? 1 : 0;
+    };
 }
 
 } // namespace
@@ -50,10 +46,10 @@ void TestRealTyping::romajiPunctuation()
     QFETCH(QString, keys);
     QFETCH(QString, expected);
     RealDesktop desk;
-    QVERIFY2(StartInKana(desk), qPrintable(desk.error()));
+    QVERIFY2(desk.startPoweredOn(Kana()), qPrintable(desk.error()));
     QVERIFY(desk.keys(keys));
-    const bool arrived = desk.waitUntil([&] { return desk.handset().screen().text().endsWith(expected); });
-    QVERIFY2(arrived, qPrintable(desk.handset().screen().text()));
+    QVERIFY2(desk.waitUntil([&] { return desk.handset().screen().text().endsWith(expected); }),
+             qPrintable(desk.handset().screen().text()));
 }
 
 void TestRealTyping::japaneseKeyboard_data()
@@ -75,7 +71,7 @@ void TestRealTyping::japaneseKeyboard()
     QFETCH(QString, keys);
     QFETCH(QString, expected);
     RealDesktop desk({.layout = u"jp"_qs});
-    QVERIFY2(StartInKana(desk, romaji), qPrintable(desk.error()));
+    QVERIFY2(desk.startPoweredOn(Kana(romaji)), qPrintable(desk.error()));
     QVERIFY(desk.keys(keys));
     QVERIFY2(desk.waitForScreen(expected), qPrintable(desk.handset().screen().text()));
 }
@@ -102,9 +98,7 @@ void TestRealTyping::noUndo()
     // Half-width letters, one frame each; then every way to undo or redo, the input box's
     // context menu included (its Undo entry is "&Undo"); then one more letter.
     RealDesktop desk;
-    QVERIFY2(desk.start() && desk.writeSettings([](Settings& s, KeyMap&, MainWindowSettings&) { s.IMEON = 0; })
-                 && desk.startProgram() && desk.powerOn(),
-             qPrintable(desk.error()));
+    QVERIFY2(desk.startPoweredOn([](Settings& s, KeyMap&, MainWindowSettings&) { s.IMEON = 0; }), qPrintable(desk.error()));
     QVERIFY(desk.type(u"abc"_qs));
     QVERIFY(desk.waitForScreen(u"abc"_qs));
     QVERIFY(desk.keys(u"ctrl+z ctrl+y ctrl+shift+z"_qs));

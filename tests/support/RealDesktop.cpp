@@ -32,15 +32,6 @@ namespace {
 constexpr int kStartMs = 15'000;
 const QString kFcitxService = QStringLiteral("org.fcitx.Fcitx5");
 
-// fcitx5's profile: the keyboard of the layout first, anthy as the input method it turns on.
-QByteArray FcitxProfile(const QString& layout)
-{
-    const QByteArray keyboard = "keyboard-" + layout.toLatin1();
-    return "[Groups/0]\nName=Default\nDefault Layout=" + layout.toLatin1()
-           + "\nDefaultIM=anthy\n\n[Groups/0/Items/0]\nName=" + keyboard
-           + "\nLayout=\n\n[Groups/0/Items/1]\nName=anthy\nLayout=\n\n[GroupOrder]\n0=Default\n";
-}
-
 bool WriteFile(const QString& path, const QByteArray& bytes)
 {
     QDir().mkpath(QFileInfo(path).path());
@@ -52,15 +43,20 @@ bool WriteFile(const QString& path, const QByteArray& bytes)
 // the request fails, the test goes on. Xlib's default would end the process.
 int IgnoreXError(Display*, XErrorEvent*) { return 0; }
 
-unsigned long KeysymOf(const QString& name)
+// One property of a window as bytes (32-bit items as unsigned long, as Xlib returns them).
+QByteArray Property(Display* d, unsigned long window, const char* name, Atom type)
 {
-    static const QHash<QString, QString> kModifiers = {
-        {QStringLiteral("shift"), QStringLiteral("Shift_L")},
-        {QStringLiteral("ctrl"), QStringLiteral("Control_L")},
-        {QStringLiteral("alt"), QStringLiteral("Alt_L")},
-        {QStringLiteral("super"), QStringLiteral("Super_L")},
-    };
-    return XStringToKeysym(kModifiers.value(name.toLower(), name).toLatin1().constData());
+    Atom actual = 0;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char* data = nullptr;
+    QByteArray bytes;
+    if (XGetWindowProperty(d, window, XInternAtom(d, name, False), 0, 1024, False, type, &actual, &format, &items,
+                           &after, &data) == Success && data) {
+        bytes = QByteArray(reinterpret_cast<const char*>(data), qsizetype(items * (format == 32 ? sizeof(long) : 1)));
+        XFree(data);
+    }
+    return bytes;
 }
 
 } // namespace
@@ -81,21 +77,16 @@ RealDesktop::RealDesktop(const Options& options) : options_(options), x_(std::ma
 
 RealDesktop::~RealDesktop()
 {
-    if (program_.state() != QProcess::NotRunning) {
-        program_.kill();
-        program_.waitForFinished(5000);
-    }
+    program_.kill();
+    program_.waitForFinished(5000);
     x_.reset();
     if (!busName_.isEmpty())
         QDBusConnection::disconnectFromBus(busName_);
-    for (QProcess* p : {&fcitx_, &ibus_, &bus_, &xvfb_}) {
-        if (p->state() == QProcess::NotRunning)
-            continue;
+    for (QProcess* p : {&inputMethod_, &bus_, &xvfb_}) {
         p->terminate();
-        if (!p->waitForFinished(3000)) {
+        if (p->state() != QProcess::NotRunning && !p->waitForFinished(3000))
             p->kill();
-            p->waitForFinished(3000);
-        }
+        p->waitForFinished(3000);
     }
 }
 
@@ -105,13 +96,23 @@ bool RealDesktop::fail(const QString& message)
     return false;
 }
 
-bool RealDesktop::startProcess(QProcess& process, const QString& program, const QStringList& arguments)
+bool RealDesktop::launch(QProcess& process, const QString& program, const QStringList& arguments, QByteArray* firstLine)
 {
     process.setProcessEnvironment(env_);
     process.start(program, arguments);
     if (!process.waitForStarted(kStartMs))
         return fail(program + QStringLiteral(": ") + process.errorString());
-    return true;
+    if (!firstLine)
+        return true;
+    SleepingWait wait;
+    connect(&process, &QProcess::readyReadStandardOutput, &wait, &SleepingWait::wake);
+    connect(&process, &QProcess::finished, &wait, &SleepingWait::wake);
+    wait.until(QDeadlineTimer(kStartMs, Qt::PreciseTimer), [&] {
+        *firstLine += process.readAllStandardOutput();
+        return firstLine->contains('\n') || process.state() == QProcess::NotRunning;
+    });
+    *firstLine = firstLine->trimmed();
+    return !firstLine->isEmpty() || fail(program + QStringLiteral(" said nothing"));
 }
 
 bool RealDesktop::start()
@@ -129,22 +130,11 @@ bool RealDesktop::start()
     env_.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
 
     // Xvfb picks a free display and writes its number to standard output.
-    if (!startProcess(xvfb_, QStringLiteral("Xvfb"),
-                      {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-nolisten"),
-                       QStringLiteral("tcp"), QStringLiteral("-screen"), QStringLiteral("0"),
-                       QStringLiteral("1024x768x24")}))
-        return false;
     QByteArray number;
-    SleepingWait wait;
-    connect(&xvfb_, &QProcess::readyReadStandardOutput, &wait, &SleepingWait::wake);
-    connect(&xvfb_, &QProcess::finished, &wait, &SleepingWait::wake);
-    if (!wait.until(QDeadlineTimer(kStartMs, Qt::PreciseTimer), [&] {
-            number += xvfb_.readAllStandardOutput();
-            return number.contains('\n') || xvfb_.state() == QProcess::NotRunning;
-        })
-        || !number.contains('\n'))
-        return fail(QStringLiteral("Xvfb did not start"));
-    const QString display = u':' + QString::fromLatin1(number.trimmed());
+    if (!launch(xvfb_, QStringLiteral("Xvfb"), QStringLiteral("-displayfd 1 -nolisten tcp -screen 0 1024x768x24").split(u' '),
+                &number))
+        return false;
+    const QString display = u':' + QString::fromLatin1(number);
     env_.insert(QStringLiteral("DISPLAY"), display);
     XSetErrorHandler(IgnoreXError);
     x_->display = XOpenDisplay(display.toLatin1().constData());
@@ -159,66 +149,59 @@ bool RealDesktop::start()
     return !(options_.inputMethod || options_.ibus) || startInputMethod();
 }
 
+bool RealDesktop::startPoweredOn(const SettingsEdit& edit)
+{
+    return start() && writeSettings(edit) && startProgram() && powerOn();
+}
+
 bool RealDesktop::startInputMethod()
 {
-    if (!WriteFile(userHome_.filePath(QStringLiteral(".config/fcitx5/profile")), FcitxProfile(options_.layout))
+    // fcitx5's profile: the keyboard of the layout first, anthy as the input method it turns on.
+    const QByteArray layout = options_.layout.toLatin1();
+    if (!WriteFile(userHome_.filePath(QStringLiteral(".config/fcitx5/profile")),
+                   "[Groups/0]\nName=Default\nDefault Layout=" + layout + "\nDefaultIM=anthy\n\n[Groups/0/Items/0]\n"
+                   "Name=keyboard-" + layout + "\nLayout=\n\n[Groups/0/Items/1]\nName=anthy\nLayout=\n\n[GroupOrder]\n0=Default\n")
         || !WriteFile(userHome_.filePath(QStringLiteral(".local/share/fcitx5/data/quickphrase.d/tests.mb")),
                       options_.quickPhrases))
         return fail(QStringLiteral("cannot write fcitx5's files"));
-    if (!startProcess(bus_, QStringLiteral("dbus-daemon"),
-                      {QStringLiteral("--session"), QStringLiteral("--nofork"), QStringLiteral("--print-address=1")}))
-        return false;
     QByteArray address;
-    SleepingWait wait;
-    connect(&bus_, &QProcess::readyReadStandardOutput, &wait, &SleepingWait::wake);
-    if (!wait.until(QDeadlineTimer(kStartMs, Qt::PreciseTimer), [&] {
-            address += bus_.readAllStandardOutput();
-            return address.contains('\n');
-        }))
-        return fail(QStringLiteral("dbus-daemon gave no address"));
-    busAddress_ = QString::fromLatin1(address.trimmed());
-    env_.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), busAddress_);
+    if (!launch(bus_, QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
+                                                      QStringLiteral("--print-address=1")}, &address))
+        return false;
+    env_.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QString::fromLatin1(address));
     busName_ = QStringLiteral("realdesktop-%1").arg(quintptr(this));
-    QDBusConnection bus = QDBusConnection::connectToBus(busAddress_, busName_);
+    QDBusConnection bus = QDBusConnection::connectToBus(QString::fromLatin1(address), busName_);
     if (!bus.isConnected())
         return fail(QStringLiteral("cannot connect to the private bus"));
-
-    if (options_.ibus)
-        return startIBus();
-    // mozc's server does not come up as root and would hold fcitx5 up.
-    fcitx_.setProcessChannelMode(QProcess::MergedChannels);
-    if (!startProcess(fcitx_, QStringLiteral("fcitx5"), {QStringLiteral("--disable=mozc")}))
-        return false;
-    if (!waitUntil([&] { return bus.interface()->isServiceRegistered(kFcitxService).value(); }, kStartMs))
-        return fail(QStringLiteral("fcitx5 did not come up: ") + QString::fromLocal8Bit(fcitx_.readAll()));
-    return true;
-}
-
-bool RealDesktop::startIBus()
-{
+    inputMethod_.setProcessChannelMode(QProcess::MergedChannels);
+    if (!options_.ibus) {
+        // mozc's server does not come up as root and would hold fcitx5 up.
+        if (!launch(inputMethod_, QStringLiteral("fcitx5"), {QStringLiteral("--disable=mozc")}))
+            return false;
+        return waitUntil([&] { return bus.interface()->isServiceRegistered(kFcitxService).value(); }, kStartMs)
+               || fail(QStringLiteral("fcitx5 did not come up: ") + QString::fromLocal8Bit(inputMethod_.readAll()));
+    }
     // A Japanese user's anthy starts in hiragana; Debian's starts in Latin.
     run(QStringLiteral("dconf"), {QStringLiteral("write"),
                                   QStringLiteral("/org/freedesktop/ibus/engine/anthy/common/input-mode"),
                                   QStringLiteral("0")});
     // anthy's engine is a python3 script: the system's, whatever else comes first on PATH.
     env_.insert(QStringLiteral("PATH"), QStringLiteral("/usr/bin:/bin:") + env_.value(QStringLiteral("PATH")));
-    ibus_.setProcessChannelMode(QProcess::MergedChannels);
-    if (!startProcess(ibus_, QStringLiteral("ibus-daemon"),
-                      {QStringLiteral("--panel=disable"), QStringLiteral("--xim=false")}))
+    if (!launch(inputMethod_, QStringLiteral("ibus-daemon"), {QStringLiteral("--panel=disable"), QStringLiteral("--xim=false")}))
         return false;
     // Its bus's address is written for this machine and display.
     const QDir folder(userHome_.filePath(QStringLiteral(".config/ibus/bus")));
     if (!waitUntil([&] { return !folder.entryList(QDir::Files).isEmpty(); }, kStartMs))
-        return fail(QStringLiteral("ibus-daemon did not come up: ") + QString::fromLocal8Bit(ibus_.readAll()));
+        return fail(QStringLiteral("ibus-daemon did not come up: ") + QString::fromLocal8Bit(inputMethod_.readAll()));
     // anthy's engine started once, so that switching to it later is immediate; then the user
     // types with the keyboard's engine.
     run(QStringLiteral("ibus"), {QStringLiteral("engine"), QStringLiteral("anthy")});
-    const QString keyboard = options_.layout == u"jp" ? QStringLiteral("xkb:jp::jpn") : QStringLiteral("xkb:us::eng");
-    run(QStringLiteral("ibus"), {QStringLiteral("engine"), keyboard});
+    run(QStringLiteral("ibus"), {QStringLiteral("engine"), options_.layout == u"jp" ? QStringLiteral("xkb:jp::jpn")
+                                                                                    : QStringLiteral("xkb:us::eng")});
     return true;
 }
 
-bool RealDesktop::writeSettings(const std::function<void(Settings&, KeyMap&, MainWindowSettings&)>& edit)
+bool RealDesktop::writeSettings(const SettingsEdit& edit)
 {
     Settings settings;
     KeyMap keyMap;
@@ -232,9 +215,8 @@ bool RealDesktop::writeSettings(const std::function<void(Settings&, KeyMap&, Mai
 QStringList RealDesktop::messages() const
 {
     QFile file(home_.filePath(QStringLiteral("messages.log")));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts)
+                                          : QStringList();
 }
 
 bool RealDesktop::startProgram(const QStringList& arguments, int timeoutMs)
@@ -270,19 +252,14 @@ bool RealDesktop::portOpen() const
 {
     const QDir fds(QStringLiteral("/proc/%1/fd").arg(program_.processId()));
     const QString port = QFileInfo(handset_.portPath()).canonicalFilePath();
-    for (const QFileInfo& fd : fds.entryInfoList(QDir::Files | QDir::System))
-        if (fd.symLinkTarget() == port)
-            return true;
-    return false;
+    const QFileInfoList all = fds.entryInfoList(QDir::Files | QDir::System);
+    return std::ranges::any_of(all, [&](const QFileInfo& fd) { return fd.symLinkTarget() == port; });
 }
 
 bool RealDesktop::powerOn(int timeoutMs)
 {
-    if (!key(QStringLiteral("alt+p")))
-        return false;
-    if (!waitUntil([&] { return portOpen(); }, timeoutMs))
-        return fail(QStringLiteral("the power switch did not open the port"));
-    return true;
+    return key(QStringLiteral("alt+p"))
+           && (waitUntil([&] { return portOpen(); }, timeoutMs) || fail(QStringLiteral("the power switch did not open the port")));
 }
 
 bool RealDesktop::endProgram(int timeoutMs)
@@ -291,36 +268,28 @@ bool RealDesktop::endProgram(int timeoutMs)
         return true;
     // A dialog that closed took the keyboard focus with it.
     const QList<unsigned long> all = windows();
-    if (all.isEmpty() || !focus(all.constFirst()) || !key(QStringLiteral("alt+x")))
-        return false;
-    return waitUntil([&] { return program_.state() == QProcess::NotRunning; }, timeoutMs);
-}
-
-bool RealDesktop::sendKey(unsigned long keysym, bool down)
-{
-    const int code = keysym == NoSymbol ? 0 : int(XKeysymToKeycode(x_->display, keysym));
-    if (code == 0)
-        return fail(QStringLiteral("no key gives keysym %1").arg(keysym, 0, 16));
-    return keycode(code, down);
+    return !all.isEmpty() && focus(all.constFirst()) && key(QStringLiteral("alt+x"))
+           && waitUntil([&] { return program_.state() == QProcess::NotRunning; }, timeoutMs);
 }
 
 bool RealDesktop::keycode(int code, bool down)
 {
-    if (!x_->display)
-        return fail(QStringLiteral("no display"));
+    if (!x_->display || code == 0)
+        return fail(QStringLiteral("no display or no such key"));
     XTestFakeKeyEvent(x_->display, unsigned(code), down ? True : False, CurrentTime);
     XSync(x_->display, False);
     return true;
 }
 
-bool RealDesktop::keyDown(const QString& keysym)
+bool RealDesktop::press(const QString& name, bool down)
 {
-    return keysym.startsWith(u"code:") ? keycode(keysym.mid(5).toInt(), true) : sendKey(KeysymOf(keysym), true);
-}
-
-bool RealDesktop::keyUp(const QString& keysym)
-{
-    return keysym.startsWith(u"code:") ? keycode(keysym.mid(5).toInt(), false) : sendKey(KeysymOf(keysym), false);
+    if (name.startsWith(u"code:"))
+        return keycode(name.mid(5).toInt(), down);
+    static const QHash<QString, QString> kModifiers = {
+        {QStringLiteral("shift"), QStringLiteral("Shift_L")}, {QStringLiteral("ctrl"), QStringLiteral("Control_L")},
+        {QStringLiteral("alt"), QStringLiteral("Alt_L")}, {QStringLiteral("super"), QStringLiteral("Super_L")}};
+    const KeySym keysym = XStringToKeysym(kModifiers.value(name.toLower(), name).toLatin1().constData());
+    return keycode(keysym == NoSymbol ? 0 : int(XKeysymToKeycode(x_->display, keysym)), down) || fail(QStringLiteral("no key ") + name);
 }
 
 bool RealDesktop::key(const QString& chord)
@@ -333,22 +302,20 @@ bool RealDesktop::key(const QString& chord)
     }
     bool ok = true;
     for (const QString& name : names)
-        ok = ok && keyDown(name);
+        ok = ok && press(name, true);
     for (auto it = names.crbegin(); it != names.crend(); ++it)
-        ok = keyUp(*it) && ok;
+        ok = press(*it, false) && ok;
     return ok;
 }
 
 bool RealDesktop::keys(const QString& chords)
 {
-    for (const QString& chord : chords.split(u' ', Qt::SkipEmptyParts)) {
-        const bool ok = chord.startsWith(u"down:")  ? keyDown(chord.mid(5))
-                        : chord.startsWith(u"up:") ? keyUp(chord.mid(3))
-                                                   : key(chord);
-        if (!ok)
-            return false;
-    }
-    return true;
+    const QStringList all = chords.split(u' ', Qt::SkipEmptyParts);
+    return std::ranges::all_of(all, [this](const QString& chord) {
+        return chord.startsWith(u"down:") ? press(chord.mid(5), true)
+               : chord.startsWith(u"up:") ? press(chord.mid(3), false)
+                                          : key(chord);
+    });
 }
 
 bool RealDesktop::type(const QString& text)
@@ -359,11 +326,8 @@ bool RealDesktop::type(const QString& text)
         if (code == 0 || c.unicode() > 0x7E)
             return fail(QStringLiteral("cannot type ") + c);
         const bool shifted = XkbKeycodeToKeysym(x_->display, XKeyCode(code), 0, 0) != keysym;
-        bool ok = !shifted || keyDown(QStringLiteral("shift"));
-        ok = ok && keycode(code, true) && keycode(code, false);
-        if (shifted)
-            ok = keyUp(QStringLiteral("shift")) && ok;
-        if (!ok)
+        if (!(!shifted || press(QStringLiteral("shift"), true)) || !keycode(code, true) || !keycode(code, false)
+            || !(!shifted || press(QStringLiteral("shift"), false)))
             return false;
     }
     return true;
@@ -373,61 +337,31 @@ QList<unsigned long> RealDesktop::windows() const
 {
     QList<unsigned long> found;
     Display* d = x_->display;
-    if (!d || program_.state() == QProcess::NotRunning)
-        return found;
-    const Atom pidAtom = XInternAtom(d, "_NET_WM_PID", False);
-    Window root = 0;
-    Window parent = 0;
+    Window root = 0, parent = 0;
     Window* children = nullptr;
     unsigned count = 0;
-    if (!XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count))
+    if (!d || program_.state() == QProcess::NotRunning
+        || !XQueryTree(d, DefaultRootWindow(d), &root, &parent, &children, &count))
         return found;
     // Bottom to top: the newest windows come last.
     for (unsigned i = 0; i < count; ++i) {
         XWindowAttributes attributes{};
-        if (!XGetWindowAttributes(d, children[i], &attributes) || attributes.map_state != IsViewable)
-            continue;
-        Atom type = 0;
-        int format = 0;
-        unsigned long items = 0;
-        unsigned long after = 0;
-        unsigned char* data = nullptr;
-        if (XGetWindowProperty(d, children[i], pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &items, &after, &data)
-                == Success
-            && data) {
-            if (items == 1 && qint64(*reinterpret_cast<unsigned long*>(data)) == program_.processId())
-                found.prepend(children[i]);
-            XFree(data);
-        }
+        const QByteArray pid = Property(d, children[i], "_NET_WM_PID", XA_CARDINAL);
+        if (XGetWindowAttributes(d, children[i], &attributes) && attributes.map_state == IsViewable
+            && pid.size() == sizeof(long) && qint64(*reinterpret_cast<const unsigned long*>(pid.constData())) == program_.processId())
+            found.prepend(children[i]);
     }
     if (children)
         XFree(children);
-    for (qsizetype i = 0; i < found.size(); ++i) {
-        if (windowTitle(found[i]) == ProgramInfo::Title()) {
-            found.move(i, 0);
-            break;
-        }
-    }
+    const auto main = std::ranges::find(found, ProgramInfo::Title(), [this](unsigned long w) { return windowTitle(w); });
+    if (main != found.end())
+        found.move(main - found.begin(), 0);
     return found;
 }
 
 QString RealDesktop::windowTitle(unsigned long window) const
 {
-    Display* d = x_->display;
-    Atom type = 0;
-    int format = 0;
-    unsigned long items = 0;
-    unsigned long after = 0;
-    unsigned char* data = nullptr;
-    QString title;
-    if (XGetWindowProperty(d, window, XInternAtom(d, "_NET_WM_NAME", False), 0, 1024, False,
-                           XInternAtom(d, "UTF8_STRING", False), &type, &format, &items, &after, &data)
-            == Success
-        && data) {
-        title = QString::fromUtf8(reinterpret_cast<const char*>(data), qsizetype(items));
-        XFree(data);
-    }
-    return title;
+    return QString::fromUtf8(Property(x_->display, window, "_NET_WM_NAME", XInternAtom(x_->display, "UTF8_STRING", False)));
 }
 
 bool RealDesktop::keyboardGrabbed() const
@@ -453,8 +387,7 @@ bool RealDesktop::click(QPoint inWindow, int button)
     if (all.isEmpty())
         return fail(QStringLiteral("no window to click"));
     Display* d = x_->display;
-    int x = 0;
-    int y = 0;
+    int x = 0, y = 0;
     Window child = 0;
     XTranslateCoordinates(d, all.constFirst(), DefaultRootWindow(d), inWindow.x(), inWindow.y(), &x, &y, &child);
     XTestFakeMotionEvent(d, DefaultScreen(d), x, y, CurrentTime);
@@ -466,14 +399,10 @@ bool RealDesktop::click(QPoint inWindow, int button)
 
 QImage RealDesktop::grab(QRect inWindow, unsigned long window) const
 {
-    if (window == 0) {
-        const QList<unsigned long> all = windows();
-        if (all.isEmpty())
-            return {};
-        window = all.constFirst();
-    }
-    XImage* image = XGetImage(x_->display, window, inWindow.x(), inWindow.y(), unsigned(inWindow.width()),
-                              unsigned(inWindow.height()), AllPlanes, ZPixmap);
+    window = window ? window : windows().value(0);
+    XImage* image = window ? XGetImage(x_->display, window, inWindow.x(), inWindow.y(), unsigned(inWindow.width()),
+                                       unsigned(inWindow.height()), AllPlanes, ZPixmap)
+                           : nullptr;
     if (!image)
         return {};
     QImage out(inWindow.size(), QImage::Format_RGB32);
@@ -488,12 +417,11 @@ bool RealDesktop::waitUntil(const std::function<bool()>& done, int timeoutMs)
 {
     SleepingWait wait;
     QTimer tick;
-    tick.setInterval(20);
     connect(&tick, &QTimer::timeout, &wait, &SleepingWait::wake);
     connect(&handset_, &phonesim::Handset::bytesReceived, &wait, &SleepingWait::wake);
     connect(&program_, &QProcess::readyReadStandardOutput, &wait, &SleepingWait::wake);
     connect(&program_, &QProcess::finished, &wait, &SleepingWait::wake);
-    tick.start();
+    tick.start(20);
     return wait.until(QDeadlineTimer(timeoutMs, Qt::PreciseTimer), done);
 }
 
@@ -505,11 +433,6 @@ bool RealDesktop::waitForScreen(const QString& text, int timeoutMs)
 int RealDesktop::keyFrameCount() const
 {
     return int(std::ranges::count(handset_.events(), phonesim::WireEvent::Type::Key, &phonesim::WireEvent::type));
-}
-
-bool RealDesktop::waitForKeyFrames(int count, int timeoutMs)
-{
-    return waitUntil([&] { return keyFrameCount() >= count; }, timeoutMs);
 }
 
 int RealDesktop::inputMethodState()
@@ -531,43 +454,27 @@ int RealDesktop::inputMethodState()
 
 bool RealDesktop::stopInputMethod()
 {
-    if (fcitx_.state() == QProcess::NotRunning)
-        return false;
-    fcitx_.kill();
-    return waitUntil([&] { return fcitx_.state() == QProcess::NotRunning; });
+    inputMethod_.kill();
+    return waitUntil([&] { return inputMethod_.state() == QProcess::NotRunning; });
 }
 
 bool RealDesktop::pauseInputMethod(bool paused)
 {
-    return fcitx_.state() == QProcess::Running && ::kill(pid_t(fcitx_.processId()), paused ? SIGSTOP : SIGCONT) == 0;
-}
-
-bool RealDesktop::setInputMethodActive(bool active)
-{
-    if (busName_.isEmpty())
-        return false;
-    QDBusPendingCallWatcher watcher(QDBusConnection(busName_).asyncCall(
-        QDBusMessage::createMethodCall(kFcitxService, QStringLiteral("/controller"),
-                                       QStringLiteral("org.fcitx.Fcitx.Controller1"),
-                                       active ? QStringLiteral("Activate") : QStringLiteral("Deactivate")),
-        2000));
-    waitUntil([&] { return watcher.isFinished(); }, 3000);
-    return !watcher.isError();
+    return inputMethod_.state() == QProcess::Running
+           && ::kill(pid_t(inputMethod_.processId()), paused ? SIGSTOP : SIGCONT) == 0;
 }
 
 QByteArray RealDesktop::run(const QString& program, const QStringList& arguments, int timeoutMs)
 {
     QProcess process;
-    if (!startProcess(process, program, arguments))
+    if (!launch(process, program, arguments))
         return {};
     QByteArray output;
     waitUntil([&] {
         output += process.readAllStandardOutput();
         return process.state() == QProcess::NotRunning;
     }, timeoutMs);
-    if (process.state() != QProcess::NotRunning) {
-        process.kill();
-        process.waitForFinished(3000);
-    }
+    process.kill();
+    process.waitForFinished(3000);
     return output + process.readAllStandardOutput();
 }

@@ -1,14 +1,12 @@
 // The real program on a real X server, typed at like a person types: Xvfb on a free display
-// (optionally with the Japanese layout), optionally a real fcitx5 with anthy on a private
+// (optionally with the Japanese layout), optionally a real fcitx5 or IBus with anthy on a private
 // session bus, the simulated handset at the line's speed as COM1, and the yubisaki executable
 // in a scratch program folder. Keys go in as XTest events; every wait sleeps in the event loop
 // until a byte, the program's output or a short tick wakes it, up to a deadline.
 //
 //     RealDesktop desk({.layout = u"jp"_qs, .inputMethod = true});
-//     QVERIFY2(desk.start(), qPrintable(desk.error()));
-//     QVERIFY(desk.writeSettings([](Settings& s, KeyMap&, MainWindowSettings&) { s.DontUseIME = 0; }));
-//     QVERIFY2(desk.startProgram(), qPrintable(desk.error()));
-//     QVERIFY(desk.powerOn());
+//     QVERIFY2(desk.startPoweredOn([](Settings& s, KeyMap&, MainWindowSettings&) { s.DontUseIME = 0; }),
+//              qPrintable(desk.error()));
 //     QVERIFY(desk.type(u"ka"_qs));
 //     QVERIFY(desk.waitForScreen(u"か"_qs));
 #pragma once
@@ -35,20 +33,23 @@ public:
         bool paced = true;                      // the handset reads at 600 baud
         QByteArray quickPhrases = {};           // fcitx5's own phrases, "key phrase" a line; Super+; then the key commits one
     };
+    using SettingsEdit = std::function<void(Settings&, KeyMap&, MainWindowSettings&)>;
     explicit RealDesktop(const Options& options);
     RealDesktop() : RealDesktop(Options{}) {}
-    // Ends what is still running: the program, fcitx5, the bus, the X server.
+    // Ends what is still running: the program, the input method, the bus, the X server.
     ~RealDesktop() override;
 
     // The X server, its layout, and the input method when asked for. False with error() set.
     bool start();
+    // start(), the settings edited from the defaults, the program, and its power switch on.
+    bool startPoweredOn(const SettingsEdit& edit = {});
     QString error() const { return error_; }
     // For helper programs: DISPLAY, HOME and the private bus.
     QProcessEnvironment environment() const { return env_; }
 
     // The scratch program folder (YUBISAKI_HOME) and the files the program will read there.
     QString home() const { return home_.path(); }
-    bool writeSettings(const std::function<void(Settings&, KeyMap&, MainWindowSettings&)>& edit);
+    bool writeSettings(const SettingsEdit& edit);
     // The messages the program showed (each answered with its first button), one a line.
     QStringList messages() const;
 
@@ -66,15 +67,12 @@ public:
 
     // XTest key events. A chord is keysym names joined by "+" ("a", "shift+comma",
     // "ctrl+space", "Zenkaku_Hankaku"): the first ones held while the last is pressed and released.
-    // "shift", "ctrl" and "alt" name the left modifier keys; "code:97" names a key by its
+    // "shift", "ctrl", "alt" and "super" name the left modifier keys; "code:97" names a key by its
     // X keycode (evdev code + 8): 97 is ろ and 132 is ¥ on a Japanese keyboard.
     bool key(const QString& chord);
     // Chords one after another, separated by blanks; "down:shift" and "up:shift" press and
     // release a key alone, so that it is held across the chords between them.
     bool keys(const QString& chords);
-    bool keyDown(const QString& keysym);
-    bool keyUp(const QString& keysym);
-    bool keycode(int code, bool down);
     // ASCII text, each character by its own key, Shift held only around those that need it.
     bool type(const QString& text);
     // A mouse click at a point of the program's main window.
@@ -95,8 +93,6 @@ public:
     bool waitUntil(const std::function<bool()>& done, int timeoutMs = 5000);
     // Until the handset's screen shows exactly `text`.
     bool waitForScreen(const QString& text, int timeoutMs = 5000);
-    // Until the handset has decoded `count` key frames in all.
-    bool waitForKeyFrames(int count, int timeoutMs = 5000);
     int keyFrameCount() const;
 
     // fcitx5's answer to the controller's State (2 active, 1 inactive, 0 no focus); -1 without one.
@@ -108,17 +104,17 @@ public:
     bool stopInputMethod();
     // fcitx5 stops answering (SIGSTOP), as a hung input method does, or goes on again.
     bool pauseInputMethod(bool paused);
-    // Switches the input method with its controller, as fcitx5-remote -o / -c does.
-    bool setInputMethodActive(bool active);
     // Runs a helper program to its end in the desktop's environment; its standard output.
     QByteArray run(const QString& program, const QStringList& arguments, int timeoutMs = 10'000);
 
 private:
     bool fail(const QString& message);
-    bool startProcess(QProcess& process, const QString& program, const QStringList& arguments);
+    // Starts a helper; with `firstLine`, also waits for the first line of its standard output.
+    bool launch(QProcess& process, const QString& program, const QStringList& arguments,
+                QByteArray* firstLine = nullptr);
     bool startInputMethod();
-    bool startIBus();
-    bool sendKey(unsigned long keysym, bool down);
+    bool press(const QString& name, bool down);
+    bool keycode(int code, bool down);
 
     Options options_;
     QTemporaryDir home_;
@@ -127,11 +123,9 @@ private:
     QProcessEnvironment env_;
     QProcess xvfb_;
     QProcess bus_;
-    QProcess fcitx_;
-    QProcess ibus_;
+    QProcess inputMethod_;
     QProcess program_;
     phonesim::Handset handset_;
-    QString busAddress_;
     QString busName_;
     struct XConnection;
     std::unique_ptr<XConnection> x_;
