@@ -2,6 +2,7 @@
 // number, model and serial query, its timeouts and a port that cannot open, and the notifications.
 #include "MainWindowFixture.h"
 #include "link/PhoneBytes.h"
+#include "link/mdlGetPdcType.h"
 #include "settings/Settings.h"
 
 #include <QApplication>
@@ -26,10 +27,7 @@ QStringList logLines(const frmMain& w)
 
 int eventsOf(const Handset& handset, WireEvent::Type type)
 {
-    int n = 0;
-    for (const WireEvent& e : handset.events())
-        n += e.type == type ? 1 : 0;
-    return n;
+    return int(std::ranges::count(handset.events(), type, &WireEvent::type));
 }
 
 // Bars shown on the picture's bottom row: the level the user reads off.
@@ -55,11 +53,11 @@ private Q_SLOTS:
     void queryLogs();
     void queryOpensAClosedPortForItself_data();
     void queryOpensAClosedPortForItself();
-    void portThatCannotOpen();
     void notifications_data();
     void notifications();
     void chargeDigitsThatNeverCome();
-    void receiveSwitch();
+    void modelName_data();
+    void modelName();
 
 private:
     frmMain& start(bool powerOn, const QStringList& args = {});
@@ -67,8 +65,7 @@ private:
 
 frmMain& TestPhoneTalk::start(bool powerOn, const QStringList& args)
 {
-    openWindow(args);
-    if (powerOn)
+    if (openWindow(args); powerOn)
         window->chkPower->setValue(1);
     return *window;
 }
@@ -184,19 +181,6 @@ void TestPhoneTalk::queryOpensAClosedPortForItself()
     QCOMPARE(w.chkPower->value(), 0);
 }
 
-void TestPhoneTalk::portThatCannotOpen()
-{
-    qputenv("YUBISAKI_COM1", QFile::encodeName(home->filePath(u"no-such-device"_qs)));
-    frmMain& w = start(false);
-    QCOMPARE(w.replyTimeout(), 5.0f);
-    w.cmdGetNumber->click();
-    QCOMPARE(boxes->shown.size(), 1);
-    QCOMPARE(boxes->shown.first().text, SerialLink::InvalidPortText());
-    QVERIFY(w.cmdGetNumber->isEnabled());
-    QVERIFY(!w.mscCOM().isOpen());
-    QVERIFY(logLines(w).isEmpty());
-}
-
 void TestPhoneTalk::notifications_data()
 {
     QTest::addColumn<QByteArray>("bytes");
@@ -214,8 +198,6 @@ void TestPhoneTalk::notifications_data()
     const QStringList debug{u"/d"_qs};
     QTest::newRow("C7 81 80") << QByteArray("\xC7\x81\x80") << none << 0 << 7 << u"14db"_qs
                               << QStringList{u"圏外"_qs, u"圏内"_qs, u"圏外"_qs} << none << 0 << QByteArray();
-    QTest::newRow("CF shows every bar") << QByteArray("\xCF") << none << 0 << 15 << u"30db"_qs << sentinel << none << 0
-                                        << QByteArray();
     QTest::newRow("charge 2100") << QByteArray("\xE2\x92\x91\x9A\x9A\xAA") << none << 0 << 0 << QString() << sentinel
                                  << QStringList{u"先ほどの通話にかかった料金は 2100円 でした。"_qs} << 0 << QByteArray();
     QTest::newRow("signal byte inside a charge")
@@ -227,8 +209,6 @@ void TestPhoneTalk::notifications_data()
     QTest::newRow("incoming call not announced, /d")
         << QByteArray("\xA5") << debug << 0 << 0 << QString() << sentinel << QStringList{u"&hA5"_qs} << 0
         << QByteArray();
-    QTest::newRow("5A without /d") << QByteArray("\x5A") << none << 0 << 0 << QString() << sentinel << none << 0
-                                   << QByteArray();
 }
 
 void TestPhoneTalk::notifications()
@@ -283,21 +263,22 @@ void TestPhoneTalk::chargeDigitsThatNeverCome()
     QCOMPARE(w.mscCOM().receiveThreshold(), 1);
 }
 
-void TestPhoneTalk::receiveSwitch()
+void TestPhoneTalk::modelName_data()
 {
-    frmMain& w = start(false);
-    w.chkGetStatus->setValue(1);
-    QCOMPARE(w.chkGetStatus->value(), 0);
-    QCOMPARE(w.mscCOM().receiveThreshold(), 0);
+    QTest::addColumn<QString>("serial");
+    QTest::addColumn<QString>("model");
+    QTest::newRow("range end NMABL") << u"NMABL"_qs << u"P504i"_qs;
+    QTest::newRow("past the range NMABM") << u"NMABM"_qs << u"不明"_qs;
+    QTest::newRow("lone code after a range NNEIS") << u"NNEIS"_qs << u"N502it"_qs;
+    QTest::newRow("gap between range and code NNEIR") << u"NNEIR"_qs << u"不明"_qs;
+    QTest::newRow("NMIIE third code of D210i") << u"NMIIE"_qs << u"D210i"_qs;
+}
 
-    w.chkPower->setValue(1);
-    w.chkGetStatus->setValue(1);
-    QCOMPARE(w.mscCOM().receiveThreshold(), 1);
-    // Off with the power: the next power-on starts without notifications.
-    w.chkPower->setValue(0);
-    QCOMPARE(w.chkGetStatus->value(), 0);
-    w.chkPower->setValue(1);
-    QCOMPARE(w.mscCOM().receiveThreshold(), 0);
+void TestPhoneTalk::modelName()
+{
+    QFETCH(QString, serial);
+    QFETCH(QString, model);
+    QCOMPARE(ModelNameFromSerial(serial), model);
 }
 
 QTEST_MAIN(TestPhoneTalk)
