@@ -4,18 +4,17 @@
 #include "textentry/mdlChangeKana.h"
 #include "textentry/mdlChangeRoma.h"
 #include "textentry/mdlGetBinary.h"
+#include "Require.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const QString text(reinterpret_cast<const QChar*>(data), qsizetype(size / 2));
     QString kana;
     QString remainder;
-    if (ConvertRoma(text, kana, remainder) && kana.isEmpty() && remainder.isEmpty() && !text.isEmpty())
-        std::abort();
+    Require(!ConvertRoma(text, kana, remainder) || !kana.isEmpty() || !remainder.isEmpty() || text.isEmpty());
     for (const bool shift : {false, true}) {
         QString typed;
         int beeps = 0;
@@ -26,8 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const QChar c : text) {
         KeyCode code;
         // Whatever the table takes, it can say again.
-        if (GetKeyCode(QStringView(&c, 1), code) && CharacterForKeyCode(code).isEmpty())
-            std::abort();
+        Require(!GetKeyCode(QStringView(&c, 1), code) || !CharacterForKeyCode(code).isEmpty());
     }
     return 0;
 }

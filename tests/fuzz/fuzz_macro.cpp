@@ -5,10 +5,10 @@
 #include "macros/MacroWalk.h"
 #include "platform/Cp932.h"
 #include "settings/Settings.h"
+#include "Require.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 
 namespace {
 
@@ -18,27 +18,11 @@ public:
     void ProcessEvents() override { ++commands; }
     bool TakeAbort() override { return commands > 20'000; }
     void EnableControls(bool) override {}
-    void TypeCharacter(const QString& c) override
-    {
-        if (c.size() != 1)
-            std::abort();
-    }
+    void TypeCharacter(const QString& c) override { Require(c.size() == 1); }
     void WaitSeconds(float) override {}
-    void ShowDialog(const QString& m) override
-    {
-        if (m.isEmpty())
-            std::abort();
-    }
-    void ShowError(const QString& m) override
-    {
-        if (m.isEmpty())
-            std::abort();
-    }
-    void KeyDown(int key, int flags) override
-    {
-        if (key < 0 || key > 0x7fff || flags < 0 || flags > 3)
-            std::abort();
-    }
+    void ShowDialog(const QString& m) override { Require(!m.isEmpty()); }
+    void ShowError(const QString& m) override { Require(!m.isEmpty()); }
+    void KeyDown(int key, int flags) override { Require(key >= 0 && key <= 0x7fff && flags >= 0 && flags <= 3); }
 };
 
 } // namespace
@@ -48,23 +32,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QStringList lines =
         Cp932::SplitLines(Cp932::Decode(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size))));
     const MacroProgram program = ReadMacroCommands(lines);
-    if (program.lines.size() != program.lineNumbers.size())
-        std::abort();
+    Require(program.lines.size() == program.lineNumbers.size());
     for (qsizetype i = 1; i < program.lineNumbers.size(); ++i)
-        if (program.lineNumbers[i] <= program.lineNumbers[i - 1])
-            std::abort();
+        Require(program.lineNumbers[i] > program.lineNumbers[i - 1]);
     for (const std::int16_t error : {std::int16_t(1), std::int16_t(0)}) {
         CountingHost host;
         const std::int16_t result = MacroExecute(program, host, {0.5f, error}, KeyMap{});
-        if (result < 0 || result > 2)
-            std::abort();
+        Require(result >= 0 && result <= 2);
     }
     const QStringList written = MacroFileLines(u"t"_qs, program.lines);
-    if (written.size() != program.lines.size() + 1)
-        std::abort();
+    Require(written.size() == program.lines.size() + 1);
     // Laid out again, the lines read back as the same commands.
-    if (ReadMacroCommands(written).lines != program.lines)
-        std::abort();
+    Require(ReadMacroCommands(written).lines == program.lines);
     (void)MacroSaveRefusal(u"t"_qs, u"f"_qs, program.lines);
     return 0;
 }

@@ -3,6 +3,7 @@
 // picks the options; the rest arrives once as notifications (receive switch on), once as the
 // reply to a model query. Whatever arrives, the handler takes every byte, the port stays open,
 // receive events come back on after a charge read, and the query ends.
+#include "Require.h"
 #include "core/LogBox.h"
 #include "core/ToggleButton.h"
 #include "link/AntennaPicture.h"
@@ -21,7 +22,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -31,15 +31,13 @@ namespace {
 struct Rig {
     Rig()
     {
-        if (!handset.start())
-            std::abort();
+        Require(handset.start());
         qputenv("YUBISAKI_COM1", handset.portPath().toLocal8Bit());
         // A second descriptor on the port, opened before the service takes it for itself, only
         // to ask how many bytes still wait in the device.
         device = ::open(handset.portPath().toLocal8Bit().constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
         settings.ComPort = 1;
-        if (device < 0 || link.OpenForUse().failed())
-            std::abort();
+        Require(device >= 0 && !link.OpenForUse().failed());
         QObject::connect(&port, &SerialPortService::receiveEvent, &port, [this] { talk.mscCOM_OnComm(); });
         chkPower.setValue(1);
         chkGetStatus.setValue(1);
@@ -112,8 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // As notifications.
     r.handset.send(bytes);
-    if (!r.drained() || !r.port.isOpen() || r.port.hungUp() || r.port.receiveThreshold() != 1)
-        std::abort();
+    Require(r.drained() && r.port.isOpen() && !r.port.hungUp() && r.port.receiveThreshold() == 1);
 
     // As the reply to a model query, arriving once the query has asked.
     r.port.setReceiveThreshold(0);
@@ -121,8 +118,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     r.talk.QueryModelAndSerial();
     // What the query left is taken as notifications.
     r.port.setReceiveThreshold(1);
-    if (!r.drained() || !r.port.isOpen() || r.port.hungUp())
-        std::abort();
+    Require(r.drained() && r.port.isOpen() && !r.port.hungUp());
     r.boxes.shown.clear();
     return 0;
 }

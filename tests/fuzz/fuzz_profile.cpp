@@ -4,10 +4,10 @@
 #include "settings/MacroFields.h"
 #include "settings/ProfileReader.h"
 #include "settings/SettingsNumbers.h"
+#include "Require.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -19,24 +19,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (QStringView section : {QStringView(u"Option"), QStringView(u"KeyMap"), own}) {
         for (QStringView key : asked) {
             const QString value = profile.Value(section, key);
-            if (value.size() > Profile::MaxValueLength)
-                std::abort();
+            Require(value.size() <= Profile::MaxValueLength);
             ToInt16(value);
             ToInt32(value);
             // What the program writes must read back to the same text.
             const QString written = FormatSingle(ToSingle(value));
-            if (FormatSingle(ToSingle(written)) != written)
-                std::abort();
+            Require(FormatSingle(ToSingle(written)) == written);
         }
         profile.Value(section, own);
     }
     const QStringList lines = Cp932::SplitLines(text);
     for (bool older : {false, true}) {
         const QStringList entries = ReadMacroEntries(lines, older);
-        if (entries.isEmpty() || entries.size() > MaxMacroEntries)
-            std::abort();
+        Require(!entries.isEmpty() && entries.size() <= MaxMacroEntries);
     }
-    if (!lines.isEmpty() && FirstField(lines.front()).size() > lines.front().size())
-        std::abort();
+    Require(lines.isEmpty() || FirstField(lines.front()).size() <= lines.front().size());
     return 0;
 }

@@ -1,49 +1,99 @@
-// The simulated handset over its own pseudo-terminal: raw bytes in both directions, a
-// monotonic byte log, pacing at the real line's speed, and a hang-up the other side sees.
+// The simulated handset the other tests type at: its decoder however the bytes are split and
+// after garbage, its screen's editing rules, pacing at the real line's speed, and the bytes
+// that left at other settings flagged.
 #include "phonesim/Handset.h"
+#include "phonesim/HandsetScreen.h"
+#include "phonesim/WireDecoder.h"
 
 #include <QSerialPort>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
-class TestHandset : public QObject {
-    Q_OBJECT
-private Q_SLOTS:
-    void bytesBothWays();
-    void pacedReadingKeepsTheLineSpeed();
-    void bytesLeftAtOtherSettingsAreFlagged();
-    void linkAsComN();
-    void hangUpIsSeenByThePort();
-};
+using phonesim::WireDecoder;
+using phonesim::WireEvent;
 
 namespace {
+
+QByteArray frame(KeyCode code) { return QByteArray::fromHex("f202010000") + code.bytes(); }
+
 bool openPort(QSerialPort& port, const QString& path)
 {
     port.setPortName(path);
     port.setBaudRate(600);
     return port.open(QIODevice::ReadWrite);
 }
+
 } // namespace
 
-void TestHandset::bytesBothWays()
-{
-    phonesim::Handset handset;
-    QVERIFY(handset.start());
-    QSerialPort port;
-    QVERIFY(openPort(port, handset.portPath()));
-    port.write(QByteArray::fromHex("f202010000020201") + QByteArray("AT-WT=1\r"));
-    QVERIFY(handset.waitForEvents(2, 5000));
-    QCOMPARE(handset.events()[0].describe(), u"key 2 2 1 か"_qs);
-    QCOMPARE(handset.events()[1].describe(), u"at AT-WT=1"_qs);
-    QCOMPARE(handset.screen().text(), u"か"_qs);
-    QCOMPARE(handset.byteLog().size(), 16);
-    for (qsizetype i = 1; i < handset.byteLog().size(); ++i)
-        QVERIFY(handset.byteLog()[i].ns >= handset.byteLog()[i - 1].ns);
+class TestHandset : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void patternsAtEverySplit_data();
+    void patternsAtEverySplit();
+    void screen_data();
+    void screen();
+    void pacedReadingKeepsTheLineSpeed();
+    void bytesLeftAtOtherSettingsAreFlagged();
+};
 
-    handset.send(QByteArray::fromHex("c78180"));
-    QVERIFY(QTest::qWaitFor([&] { return port.bytesAvailable() >= 3; }, 5000));
-    QCOMPARE(port.readAll(), QByteArray::fromHex("c78180"));
+void TestHandset::patternsAtEverySplit_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("events"); // garbage left out
+    QTest::newRow("a query in a row")
+        << QByteArray("AT-WT=0\r") + QByteArray::fromHex("8e") + QByteArray::fromHex("b30d0002") + QByteArray(34, '\0')
+        << QStringList{u"at AT-WT=0"_qs, u"request number"_qs, u"request model"_qs};
+    QTest::newRow("half a header, then a frame") << QByteArray::fromHex("f20201") + frame({1, 4, 6})
+                                                 << QStringList{u"key 1 4 6 a"_qs};
+    QTest::newRow("AT without CR, then a frame") << QByteArray("AT-W") + frame({2, 2, 1}) << QStringList{u"key 2 2 1 か"_qs};
+    QTest::newRow("model request cut short, then a frame")
+        << QByteArray::fromHex("b30d000200000001") + frame({1, 4, 6}) << QStringList{u"key 1 4 6 a"_qs};
+}
+
+void TestHandset::patternsAtEverySplit()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, events);
+    for (qsizetype split = 0; split <= bytes.size(); ++split) {
+        WireDecoder decoder;
+        QStringList got;
+        QByteArray all;
+        for (const QByteArray& part : {bytes.left(split), bytes.mid(split)})
+            for (const WireEvent& e : decoder.feed(part)) {
+                all += e.bytes;
+                if (e.type != WireEvent::Type::Garbage)
+                    got << e.describe();
+            }
+        QCOMPARE(got, events);
+        QCOMPARE(all, bytes); // every byte accounted for, none pending
+    }
+}
+
+void TestHandset::screen_data()
+{
+    QTest::addColumn<QList<KeyCode>>("keys");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("column");
+    const KeyCode ka{2, 2, 1}, ha{2, 6, 1}, a{2, 1, 1}, voiced{2, 10, 4};
+    QTest::newRow("か then ″ shows が") << QList<KeyCode>{ka, voiced} << u"が"_qs << 1;
+    QTest::newRow("あ then ″ stays two") << QList<KeyCode>{a, voiced} << u"あ″"_qs << 2;
+    QTest::newRow("CLEAR at line start joins lines")
+        << QList<KeyCode>{a, PhoneKeyCodes::CR, PhoneKeyCodes::Clear, ka} << u"あか"_qs << 2;
+    QTest::newRow("held CLEAR wipes the text") << QList<KeyCode>{a, ka, KeyCode{9, 6, 3}} << QString() << 0;
+    QTest::newRow("up keeps the column in range, then insert")
+        << QList<KeyCode>{a, PhoneKeyCodes::CR, ka, ka, PhoneKeyCodes::Up, ha} << u"あは\nかか"_qs << 2;
+}
+
+void TestHandset::screen()
+{
+    QFETCH(QList<KeyCode>, keys);
+    QFETCH(QString, text);
+    QFETCH(int, column);
+    phonesim::HandsetScreen screen;
+    for (const KeyCode& key : keys)
+        screen.apply(key);
+    QCOMPARE(screen.text(), text);
+    QCOMPARE(screen.cursorColumn(), column);
 }
 
 void TestHandset::pacedReadingKeepsTheLineSpeed()
@@ -58,8 +108,8 @@ void TestHandset::pacedReadingKeepsTheLineSpeed()
     const auto& log = handset.byteLog();
     const qint64 span = log.back().ns - log.front().ns;
     // 29 byte times between the first and the last byte, give or take one timer tick.
-    QVERIFY2(span >= 28 * phonesim::Handset::kPacedByteNs, qPrintable(QString::number(span)));
-    QVERIFY2(span <= 31 * phonesim::Handset::kPacedByteNs, qPrintable(QString::number(span)));
+    QVERIFY2(span >= 28 * phonesim::Handset::kPacedByteNs && span <= 31 * phonesim::Handset::kPacedByteNs,
+             qPrintable(QString::number(span)));
     QCOMPARE(handset.offSettingsCount(), 0);
 
     // What the line has not carried stays with the sender, as on a real port.
@@ -92,35 +142,6 @@ void TestHandset::bytesLeftAtOtherSettingsAreFlagged()
     QCOMPARE(flagged.first().at(1).toInt(), 9600);
     const qint64 fastSpan = log.back().ns - log[log.size() - 11].ns;
     QVERIFY2(fastSpan < 10 * phonesim::Handset::kPacedByteNs / 4, qPrintable(QString::number(fastSpan)));
-}
-
-void TestHandset::linkAsComN()
-{
-    QTemporaryDir dir;
-    phonesim::Handset handset;
-    QVERIFY(handset.start());
-    QVERIFY(handset.linkAs(dir.path(), 2));
-    QVERIFY(handset.linkAs(dir.path(), 2)); // replaces its own older link
-    QSerialPort port;
-    QVERIFY(openPort(port, dir.filePath(u"com2"_qs)));
-    port.write(QByteArray::fromHex("8e"));
-    QVERIFY(handset.waitForEvents(1, 5000));
-    QCOMPARE(handset.events()[0].type, phonesim::WireEvent::Type::NumberRequest);
-}
-
-void TestHandset::hangUpIsSeenByThePort()
-{
-    phonesim::Handset handset;
-    QVERIFY(handset.start());
-    QSerialPort port;
-    QVERIFY(openPort(port, handset.portPath()));
-    QSignalSpy errors(&port, &QSerialPort::errorOccurred);
-    handset.hangUp();
-    QVERIFY(!handset.isConnected());
-    QVERIFY(QTest::qWaitFor([&] { return !errors.isEmpty(); }, 5000));
-    // Close at once, as the program does: otherwise Qt repeats the error without end.
-    port.close();
-    QVERIFY(errors.first().first().value<QSerialPort::SerialPortError>() != QSerialPort::NoError);
 }
 
 QTEST_GUILESS_MAIN(TestHandset)

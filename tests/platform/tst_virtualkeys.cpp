@@ -1,19 +1,14 @@
 // Qt key events to virtual-key numbers: one physical key, one number, whatever Shift made of
-// its character; the punctuation keys as Windows numbers them on a US and a Japanese keyboard;
-// and a key map entry of 0 that never stands for a key.
-#include "macros/MacroCommands.h"
+// its character; the punctuation keys as Windows numbers them on a US and a Japanese keyboard.
 #include "platform/VirtualKeys.h"
-#include "settings/Settings.h"
-#include "textentry/KeyRules.h"
 
 #include <QTest>
 
 namespace {
 // X11 keycodes (evdev + 8) of a few physical keys.
-constexpr quint32 X11_0 = 19, X11_A = 38, X11_KP7 = 79, X11_MINUS = 20, X11_EQUAL = 21, X11_LBRACE = 34,
-                  X11_RBRACE = 35, X11_SEMICOLON = 47, X11_APOSTROPHE = 48, X11_GRAVE = 49, X11_BACKSLASH = 51,
-                  X11_COMMA = 59, X11_SLASH = 61, X11_CAPS = 66, X11_RO = 97, X11_YEN = 132, X11_LWIN = 133,
-                  X11_NUMLOCK = 77;
+constexpr quint32 X11_0 = 19, X11_KP7 = 79, X11_MINUS = 20, X11_EQUAL = 21, X11_LBRACE = 34, X11_RBRACE = 35,
+                  X11_SEMICOLON = 47, X11_APOSTROPHE = 48, X11_GRAVE = 49, X11_BACKSLASH = 51, X11_COMMA = 59,
+                  X11_CAPS = 66, X11_RO = 97, X11_YEN = 132, X11_LWIN = 133;
 } // namespace
 
 class TestVirtualKeys : public QObject {
@@ -21,7 +16,6 @@ class TestVirtualKeys : public QObject {
 private Q_SLOTS:
     void keys_data();
     void keys();
-    void zeroInTheKeyMapIsNoKey();
 };
 
 void TestVirtualKeys::keys_data()
@@ -34,45 +28,30 @@ void TestVirtualKeys::keys_data()
     const Qt::KeyboardModifiers none = Qt::NoModifier, kp = Qt::KeypadModifier, shift = Qt::ShiftModifier;
     QTest::newRow("keypad Enter is Enter") << int(Qt::Key_Enter) << kp << 0u << false << 13;
     QTest::newRow("Shift+Tab arrives as Backtab") << int(Qt::Key_Backtab) << shift << 0u << false << 9;
-    QTest::newRow("Shift+F12") << int(Qt::Key_F12) << shift << 0u << false << 123;
-    QTest::newRow("keypad 7 with scan code") << int(Qt::Key_7) << kp << X11_KP7 << false << 103;
     QTest::newRow("keypad 7, NumLock off, is Home") << int(Qt::Key_Home) << kp << X11_KP7 << false << 36;
-    QTest::newRow("keypad −") << int(Qt::Key_Minus) << kp << 0u << false << 109;
     QTest::newRow("main-block minus is no keypad key") << int(Qt::Key_Minus) << none << X11_MINUS << false << 189;
     QTest::newRow("Shift+0 on a US layout") << int(Qt::Key_ParenRight) << shift << X11_0 << false << 48;
     QTest::newRow("Shift+0 on a Japanese layout") << int(Qt::Key_AsciiTilde) << shift << X11_0 << true << 48;
     QTest::newRow("synthetic Shift+0 as ) has no key") << int(Qt::Key_ParenRight) << shift << 0u << false << 0;
-    QTest::newRow("Shift+a") << int(Qt::Key_A) << shift << X11_A << false << 65;
     // The punctuation keys by their scan code, on both keyboards.
     QTest::newRow("Shift+, is <, still the , key") << int(Qt::Key_Less) << shift << X11_COMMA << false << 188;
-    QTest::newRow("US =") << int(Qt::Key_Equal) << none << X11_EQUAL << false << 187;
     QTest::newRow("JIS ^") << int(Qt::Key_AsciiCircum) << none << X11_EQUAL << true << 222;
     QTest::newRow("US [") << int(Qt::Key_BracketLeft) << none << X11_LBRACE << false << 219;
     QTest::newRow("JIS @") << int(Qt::Key_At) << none << X11_LBRACE << true << 192;
     QTest::newRow("JIS [") << int(Qt::Key_BracketLeft) << none << X11_RBRACE << true << 219;
-    QTest::newRow("US ;") << int(Qt::Key_Semicolon) << none << X11_SEMICOLON << false << 186;
     QTest::newRow("JIS ; (Shift gives +)") << int(Qt::Key_Semicolon) << none << X11_SEMICOLON << true << 187;
-    QTest::newRow("US '") << int(Qt::Key_Apostrophe) << none << X11_APOSTROPHE << false << 222;
     QTest::newRow("JIS :") << int(Qt::Key_Colon) << none << X11_APOSTROPHE << true << 186;
-    QTest::newRow("US `") << int(Qt::Key_QuoteLeft) << none << X11_GRAVE << false << 192;
     QTest::newRow("JIS 半角/全角") << int(Qt::Key_Zenkaku_Hankaku) << none << X11_GRAVE << true << 243;
     QTest::newRow("US \\") << int(Qt::Key_Backslash) << none << X11_BACKSLASH << false << 220;
-    QTest::newRow("JIS ]") << int(Qt::Key_BracketRight) << none << X11_BACKSLASH << true << 221;
-    QTest::newRow("Shift+/ is ?") << int(Qt::Key_Question) << shift << X11_SLASH << true << 191;
     QTest::newRow("JIS ¥") << int(Qt::Key_Backslash) << none << X11_YEN << true << 220;
     QTest::newRow("JIS ろ") << int(Qt::Key_Underscore) << shift << X11_RO << true << 226;
-    QTest::newRow("US Caps Lock") << int(Qt::Key_CapsLock) << none << X11_CAPS << false << 20;
     QTest::newRow("JIS 英数") << int(Qt::Key_Eisu_toggle) << none << X11_CAPS << true << 240;
     QTest::newRow("Windows key") << int(Qt::Key_Super_L) << Qt::KeyboardModifiers(Qt::MetaModifier) << X11_LWIN << false
                                  << 91;
-    QTest::newRow("NumLock") << int(Qt::Key_NumLock) << kp << X11_NUMLOCK << false << 144;
     // Synthetic events carry no scan code: their unshifted characters.
     QTest::newRow("synthetic ,") << int(Qt::Key_Comma) << none << 0u << false << 188;
-    QTest::newRow("synthetic @") << int(Qt::Key_At) << none << 0u << false << 192;
     QTest::newRow("synthetic Windows key") << int(Qt::Key_Meta) << none << 0u << false << 91;
-    QTest::newRow("半角") << int(Qt::Key_Hankaku) << none << 0u << false << 243;
     QTest::newRow("全角") << int(Qt::Key_Zenkaku) << none << 0u << false << 244;
-    QTest::newRow("unknown key") << int(Qt::Key_unknown) << none << 0u << false << 0;
 }
 
 void TestVirtualKeys::keys()
@@ -83,20 +62,6 @@ void TestVirtualKeys::keys()
     QFETCH(bool, japanese);
     QFETCH(int, vk);
     QCOMPARE(VirtualKeyFromQt(qtKey, mods, scanCode, japanese ? KeyLayout::Japanese : KeyLayout::Us), vk);
-}
-
-void TestVirtualKeys::zeroInTheKeyMapIsNoKey()
-{
-    KeyMap zero;
-    for (std::int16_t KeyMap::*entry : {&KeyMap::KEY_Left, &KeyMap::KEY_Up, &KeyMap::KEY_Right, &KeyMap::KEY_Down,
-                                        &KeyMap::KEY_OK, &KeyMap::KEY_Clear1, &KeyMap::KEY_Clear2, &KeyMap::KEY_Clear3,
-                                        &KeyMap::KEY_SubMenu, &KeyMap::KEY_CharChange, &KeyMap::KEY_OffHook,
-                                        &KeyMap::KEY_OnHook})
-        zero.*entry = 0;
-    KeyRuleInput in;
-    in.key = 0;
-    QCOMPARE(NamedKeyRule(in, zero).codes.size(), 0);
-    QVERIFY(!KeyTagOf(0, 0, zero));
 }
 
 QTEST_APPLESS_MAIN(TestVirtualKeys)
