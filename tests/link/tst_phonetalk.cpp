@@ -73,8 +73,6 @@ frmMain& TestPhoneTalk::start(bool powerOn, const QStringList& args)
 void TestPhoneTalk::queryLogs_data()
 {
     QTest::addColumn<QString>("number");
-    QTest::addColumn<QString>("serial");
-    QTest::addColumn<int>("fromReply");
     QTest::addColumn<int>("cutAfter");
     QTest::addColumn<bool>("garble");
     QTest::addColumn<int>("signalAt");
@@ -82,28 +80,21 @@ void TestPhoneTalk::queryLogs_data()
     QTest::addColumn<QString>("pdcType");
     QTest::addColumn<int>("modelRequests");
 
-    const QString serial = QStringLiteral("NMABK12ABCD");
     const QStringList full{QStringLiteral("電話番号:99100000000"), QStringLiteral("製造番号:NMABK12ABCD"),
                            QStringLiteral("機種名  :P504i")};
-    QTest::newRow("eleven digits, then model and serial")
-        << u"99100000000"_qs << serial << 0 << -1 << false << -1 << full << u"P504i"_qs << 1;
-    QTest::newRow("signal byte inside the model reply")
-        << u"99100000000"_qs << serial << 1 << -1 << false << 10 << full << u"P504i"_qs << 1;
+    QTest::newRow("eleven digits, then model and serial") << u"99100000000"_qs << -1 << false << -1 << full << u"P504i"_qs << 1;
+    QTest::newRow("signal byte inside the model reply") << u"99100000000"_qs << -1 << false << 10 << full << u"P504i"_qs << 1;
     QTest::newRow("model reply starting with 6B")
-        << u"99100000000"_qs << serial << 1 << -1 << true << -1
+        << u"99100000000"_qs << -1 << true << -1
         << QStringList{u"電話番号:99100000000"_qs, u"データ取得に失敗しました。"_qs} << u"D503i"_qs << 1;
     QTest::newRow("model reply stops midway")
-        << u"99100000000"_qs << serial << 1 << 30 << false << -1 << QStringList{u"電話番号:99100000000"_qs}
-        << u"D503i"_qs << 1;
-    QTest::newRow("no answer to the number request")
-        << QString() << serial << 0 << -1 << false << -1 << QStringList() << u"D503i"_qs << 0;
+        << u"99100000000"_qs << 30 << false << -1 << QStringList{u"電話番号:99100000000"_qs} << u"D503i"_qs << 1;
+    QTest::newRow("no answer to the number request") << QString() << -1 << false << -1 << QStringList() << u"D503i"_qs << 0;
 }
 
 void TestPhoneTalk::queryLogs()
 {
     QFETCH(QString, number);
-    QFETCH(QString, serial);
-    QFETCH(int, fromReply);
     QFETCH(int, cutAfter);
     QFETCH(bool, garble);
     QFETCH(int, signalAt);
@@ -115,9 +106,9 @@ void TestPhoneTalk::queryLogs()
     w.setReplyTimeout(0.3f);
     w.settings().PdcType = u"D503i"_qs;
     handset->setNumber(number);
-    handset->setSerial(serial);
+    handset->setSerial(u"NMABK12ABCD"_qs);
     Handset::ReplyFaults faults;
-    faults.fromReply = fromReply;
+    faults.fromReply = 1; // the number's reply whole, the faults in the model's
     faults.cutAfter = cutAfter;
     faults.garble = garble;
     faults.insertAt = signalAt;

@@ -79,12 +79,10 @@ private:
 void TestRealProgram::init()
 {
     home = std::make_unique<QTemporaryDir>();
-    QVERIFY(home->isValid());
     program = QCoreApplication::applicationDirPath() + u"/yubisaki"_qs;
     // The files a first start writes, with one comment more: a rewrite never keeps it.
-    const QString folder = home->path() + u'/';
-    QVERIFY(WriteSettingsFileIn(folder, Settings{}, MainWindowSettings{}).result.ok);
-    QVERIFY(WriteKeyMapFileIn(folder, KeyMap{}).result.ok);
+    QVERIFY(WriteSettingsFileIn(home->path() + u'/', Settings{}, MainWindowSettings{}).result.ok
+            && WriteKeyMapFileIn(home->path() + u'/', KeyMap{}).result.ok);
     oldSettings = "; old\r\n" + contents(path("setting.ini"));
     oldKeyMap = "; old\r\n" + contents(path("keymap.ini"));
     putOldFiles();
@@ -92,8 +90,7 @@ void TestRealProgram::init()
 
 void TestRealProgram::putOldFiles()
 {
-    QVERIFY(put(path("setting.ini"), oldSettings));
-    QVERIFY(put(path("keymap.ini"), oldKeyMap));
+    QVERIFY(put(path("setting.ini"), oldSettings) && put(path("keymap.ini"), oldKeyMap));
 }
 
 void TestRealProgram::start(QProcess& process, int stayMs, const std::function<void()>& inChild,
