@@ -1,6 +1,6 @@
 // The main window on the offscreen platform against the simulated handset: start-up, the
-// power switch and the port's failures, the pop-up menu, clearing, the exit order, and the
-// single running copy.
+// power switch and the port's failures, the pop-up menu, the exit order, and a lock left by a
+// killed copy. A second copy of the real program is started in the release tests.
 #include "MainWindowFixture.h"
 #include "core/SingleInstance.h"
 #include "platform/Cp932.h"
@@ -68,11 +68,8 @@ private Q_SLOTS:
     void failedOpeningUnticks();
     void deviceWithoutPermission();
     void rightClickMenu();
-    void clearEmptiesTheBoxes();
     void closeBoxClosesThePortBeforeWriting();
-    void secondCopyTouchesNothing();
     void killedCopyDoesNotBlock();
-
 };
 
 void TestFrmMain::powerSwitch_data()
@@ -189,19 +186,6 @@ void TestFrmMain::rightClickMenu()
     QVERIFY(!w.mnuMENU->isVisible());
 }
 
-void TestFrmMain::clearEmptiesTheBoxes()
-{
-    frmMain& w = openWindow();
-    w.txtInputBuffer->prependLine(u"電話番号:0901234"_qs);
-    w.txtNonArea->setText(u"圏外"_qs);
-    w.picAntena->clearDrawing();
-    w.picAntena->printText({35, 0}, u"14db"_qs);
-    QTest::mouseClick(w.cmdClear, Qt::LeftButton);
-    QVERIFY(w.txtInputBuffer->logText().isEmpty() && w.txtNonArea->text().isEmpty());
-    QVERIFY(w.picAntena->printedText().isEmpty());
-    QCOMPARE(w.picAntena->blackBoxes().size(), 1);
-}
-
 void TestFrmMain::closeBoxClosesThePortBeforeWriting()
 {
     Settings settings;
@@ -226,35 +210,6 @@ void TestFrmMain::closeBoxClosesThePortBeforeWriting()
     QVERIFY(handset->received().endsWith("AT-WT=0\r"));
     QVERIFY(fileBytes(settingsPath()).contains("HideOn=0\r\n"));
     QVERIFY(QFileInfo::exists(KeyMapFilePath(home->path() + u'/')));
-}
-
-void TestFrmMain::secondCopyTouchesNothing()
-{
-    frmMain& first = openWindow();
-    first.hide();
-    const auto snapshot = [this] {
-        QStringList files;
-        for (const QString& file : {settingsPath(), KeyMapFilePath(home->path() + u'/')})
-            files << QFileInfo(file).lastModified().toString(Qt::ISODateWithMs) + QString::fromLatin1(fileBytes(file));
-        return files;
-    };
-    const QStringList before = snapshot();
-
-    QProcess holder;
-    QVERIFY(startHolder(holder, u"--hold-lock"_qs, home->path() + u'/'));
-    QProcess second;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(u"YUBISAKI_MESSAGE_LOG"_qs, home->filePath(u"messages.txt"_qs));
-    env.insert(u"QT_QPA_PLATFORM"_qs, u"offscreen"_qs);
-    second.setProcessEnvironment(env);
-    second.start(QStringLiteral(YUBISAKI_EXECUTABLE), {});
-    QVERIFY(second.waitForFinished(30000));
-    holder.closeWriteChannel();
-    QVERIFY(holder.waitForFinished(10000));
-    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
-    const QString messages = QString::fromUtf8(fileBytes(home->filePath(u"messages.txt"_qs)));
-    QCOMPARE(messages, QStringLiteral("%1\tユビサキ！\tすでに起動していますよ！\n").arg(int(MsgIcon::Critical)));
-    QCOMPARE(snapshot(), before);
 }
 
 void TestFrmMain::killedCopyDoesNotBlock()

@@ -15,19 +15,15 @@ private Q_SLOTS:
     void init() { QVERIFY(setUpFixture()); }
     void cleanup() { tearDownFixture(); }
     void selectingAMacro();
-    void recordingKeys_data();
-    void recordingKeys();
-    void recordingTakesTheButtonsRoles();
+    void recording();
     void commandOperations_data();
     void commandOperations();
     void removingAnEntry_data();
     void removingAnEntry();
     void savingNeverReplacesAnotherListedFile();
-    void aFailedSaveOnCloseKeepsTheEditorOpen_data();
     void aFailedSaveOnCloseKeepsTheEditorOpen();
     void commandDialogs_data();
     void commandDialogs();
-    void reEditing_data();
     void reEditing();
     void fileChooser();
 
@@ -68,37 +64,7 @@ void TestMacroEditor::selectingAMacro()
     QCOMPARE(e.lstMacro->count(), 0);
 }
 
-void TestMacroEditor::recordingKeys_data()
-{
-    QTest::addColumn<int>("key");
-    QTest::addColumn<int>("modifiers");
-    QTest::addColumn<QStringList>("recorded");
-    QTest::newRow("Shift+F5 is F17") << int(Qt::Key_F5) << int(Qt::ShiftModifier) << QStringList{u"<F17>"_qs};
-    QTest::newRow("Ctrl+Up is CTRL then UP") << int(Qt::Key_Up) << int(Qt::ControlModifier)
-                                             << QStringList{u"<CTRL>"_qs, u"<UP>"_qs};
-    QTest::newRow("Shift+Up is nothing") << int(Qt::Key_Up) << int(Qt::ShiftModifier) << QStringList{};
-}
-
-void TestMacroEditor::recordingKeys()
-{
-    QFETCH(int, key);
-    QFETCH(int, modifiers);
-    QFETCH(QStringList, recorded);
-    frmMacro& e = openEditor({});
-    e.chkRecording->setChecked(true);
-    QTest::keyClick(e.txtInput, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-    QCOMPARE(entries(e.lstMacro), recorded);
-    QVERIFY(e.txtInput->text().isEmpty());
-    // Recording inserts before the selected command, indented like it.
-    e.lstMacro->clear();
-    e.lstMacro->addItems({u"<LOOP>2"_qs, u"  <DOWN>"_qs});
-    frmMacro::selectRow(e.lstMacro, 1);
-    QTest::keyClick(e.txtInput, Qt::Key_Left);
-    QCOMPARE(entries(e.lstMacro), (QStringList{u"<LOOP>2"_qs, u"  <LEFT>"_qs, u"  <DOWN>"_qs}));
-    QCOMPARE(frmMacro::selectedRow(e.lstMacro), 2);
-}
-
-void TestMacroEditor::recordingTakesTheButtonsRoles()
+void TestMacroEditor::recording()
 {
     frmMacro& e = openEditor({});
     e.activateWindow();
@@ -106,16 +72,23 @@ void TestMacroEditor::recordingTakesTheButtonsRoles()
     e.chkRecording->setChecked(true);
     QVERIFY(!e.cmdOK->isDefault());
     QCOMPARE(QApplication::focusWidget(), e.txtInput);
-    // ESC and Enter are recorded, not the buttons' roles.
+    // Shift+F5 is F17, Ctrl+Up is CTRL then UP; ESC and Enter are recorded, not the buttons' roles.
+    QTest::keyClick(e.txtInput, Qt::Key_F5, Qt::ShiftModifier);
+    QTest::keyClick(e.txtInput, Qt::Key_Up, Qt::ControlModifier);
     QTest::keyClick(e.txtInput, Qt::Key_Escape);
     QTest::keyClick(e.txtInput, Qt::Key_Return);
-    QVERIFY(e.isVisible());
-    QCOMPARE(entries(e.lstMacro), (QStringList{u"<CLEAR>"_qs, u"<OK>"_qs}));
+    QVERIFY(e.isVisible() && e.txtInput->text().isEmpty());
+    QCOMPARE(entries(e.lstMacro), (QStringList{u"<F17>"_qs, u"<CTRL>"_qs, u"<UP>"_qs, u"<CLEAR>"_qs, u"<OK>"_qs}));
+    // Recording inserts before the selected command, indented like it.
+    e.lstMacro->clear();
+    e.lstMacro->addItems({u"<LOOP>2"_qs, u"  <DOWN>"_qs});
+    frmMacro::selectRow(e.lstMacro, 1);
+    QTest::keyClick(e.txtInput, Qt::Key_Left);
+    QCOMPARE(entries(e.lstMacro), (QStringList{u"<LOOP>2"_qs, u"  <LEFT>"_qs, u"  <DOWN>"_qs}));
+    QCOMPARE(frmMacro::selectedRow(e.lstMacro), 2);
     // A listed control taking the focus ends recording and gives the roles back.
     e.txtMacroName->setFocus();
     QVERIFY(!e.chkRecording->isChecked() && e.cmdOK->isDefault());
-    e.cmdHelp->click();
-    QCOMPARE(window->helpViewer().currentTopic(), u"macroeditor.html"_qs);
     // The title bar's close is Cancel: with edits it asks, and Cancel keeps the window.
     boxes->answers = {MsgAnswer::Cancel};
     e.close();
@@ -143,13 +116,6 @@ void TestMacroEditor::commandOperations_data()
         << QStringList{u"<CR>"_qs, u"  <LOOP>2"_qs, u"    <UP>"_qs, u"  <LOOPEND>"_qs, u"  <DOWN>"_qs} << 4 << true;
     QTest::newRow("disable after the blanks") << QStringList{u"  <UP>"_qs} << 0 << u"cmdComment"_qs
                                               << QStringList{u"  #<UP>"_qs} << 0 << true;
-    QTest::newRow("the marker nearest the tag goes") << QStringList{u"#;<UP>"_qs} << 0 << u"cmdComment"_qs
-                                                     << QStringList{u"#<UP>"_qs} << 0 << true;
-    QTest::newRow("delete the only one") << QStringList{u"<UP>"_qs} << 0 << u"cmdDelCommand"_qs << QStringList{} << -1
-                                         << true;
-    QTest::newRow("loop end two blanks left of the body")
-        << QStringList{u"<LOOP>2"_qs, u"  <UP>"_qs, u"<DOWN>"_qs} << 2 << u"cmdAddLoopEnd"_qs
-        << QStringList{u"<LOOP>2"_qs, u"  <UP>"_qs, u"<LOOPEND>"_qs, u"<DOWN>"_qs} << 3 << true;
     QTest::newRow("tidying changes no command")
         << QStringList{u"<LOOP>2"_qs, u"<UP>"_qs, u"      <LOOPEND>"_qs, u"<LOOPEND>"_qs} << -1 << u"cmdCosmetic"_qs
         << QStringList{u"<LOOP>2"_qs, u"  <UP>"_qs, u"<LOOPEND>"_qs, u"<LOOPEND>"_qs} << -1 << false;
@@ -177,19 +143,15 @@ void TestMacroEditor::commandOperations()
 void TestMacroEditor::removingAnEntry_data()
 {
     QTest::addColumn<QStringList>("listed");
-    QTest::addColumn<bool>("ok");
     QTest::addColumn<bool>("kept"); // the first entry's file
-    QTest::newRow("Cancel keeps the file and the list") << QStringList{u"a.mcr"_qs, u"b.mcr"_qs} << false << true;
-    QTest::newRow("OK deletes the file") << QStringList{u"a.mcr"_qs, u"b.mcr"_qs} << true << false;
-    QTest::newRow("a file another entry lists is kept") << QStringList{u"a.mcr"_qs, u"b.mcr"_qs, u"a.mcr"_qs} << true
-                                                        << true;
-    QTest::newRow("outside the folder, never deleted") << QStringList{u"../setting.ini"_qs, u"b.mcr"_qs} << true << true;
+    QTest::newRow("OK deletes the file") << QStringList{u"a.mcr"_qs, u"b.mcr"_qs} << false;
+    QTest::newRow("a file another entry lists is kept") << QStringList{u"a.mcr"_qs, u"b.mcr"_qs, u"a.mcr"_qs} << true;
+    QTest::newRow("outside the folder, never deleted") << QStringList{u"../setting.ini"_qs, u"b.mcr"_qs} << true;
 }
 
 void TestMacroEditor::removingAnEntry()
 {
     QFETCH(QStringList, listed);
-    QFETCH(bool, ok);
     QFETCH(bool, kept);
     writeMacro(u"a.mcr"_qs, {u"#A"_qs, u"<UP>"_qs});
     writeMacro(u"b.mcr"_qs, {u"#B"_qs, u"<DOWN>"_qs});
@@ -197,11 +159,11 @@ void TestMacroEditor::removingAnEntry()
     e.cmdDelMacro->click();
     QCOMPARE(boxes->shown.last().text, u"ファイルも削除されます。\r\n本当に削除してもよろしいですか？"_qs);
     QCOMPARE(e.ShownMacroIndex, -1);
-    (ok ? e.cmdOK : e.cmdCancel)->click();
+    e.cmdOK->click();
     QVERIFY(!e.isVisible());
     QCOMPARE(QFileInfo::exists(macroFolder() + listed[0]), kept);
-    QCOMPARE(window->macroFiles(), ok ? listed.mid(1) : listed);
-    QCOMPARE(window->cmbMacroList->itemText(0), ok ? u"B"_qs : u"A"_qs);
+    QCOMPARE(window->macroFiles(), listed.mid(1));
+    QCOMPARE(window->cmbMacroList->itemText(0), u"B"_qs);
 }
 
 void TestMacroEditor::savingNeverReplacesAnotherListedFile()
@@ -227,28 +189,19 @@ void TestMacroEditor::savingNeverReplacesAnotherListedFile()
     QCOMPARE(entries(e.lstFileName), (QStringList{u"b_.mcr"_qs, u"b.mcr"_qs, u"n.mcr"_qs}));
 }
 
-void TestMacroEditor::aFailedSaveOnCloseKeepsTheEditorOpen_data()
-{
-    QTest::addColumn<QString>("fileName");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("a refused name") << u"bad?name"_qs << u"ファイル名に無効な文字が含まれています。"_qs;
-    QTest::newRow("a file that cannot be written") << u"taken.mcr"_qs << u"マクロを保存できませんでした。"_qs;
-}
-
+// A file that cannot be written on the way out keeps the editor and its edits.
 void TestMacroEditor::aFailedSaveOnCloseKeepsTheEditorOpen()
 {
-    QFETCH(QString, fileName);
-    QFETCH(QString, message);
-    // A folder where the file would go cannot be replaced by it.
-    QVERIFY(QDir().mkpath(macroFolder() + u"taken.mcr"_qs));
+    QVERIFY(QDir().mkpath(macroFolder() + u"taken.mcr"_qs)); // a folder cannot be replaced by the file
     frmMacro& e = openEditor({});
     e.cmdAddCrlf->click();
     e.txtMacroName->setText(u"t"_qs);
-    e.txtFileName->setText(fileName);
+    e.txtFileName->setText(u"taken.mcr"_qs);
     boxes->answers = {MsgAnswer::Yes};
     e.cmdOK->click();
     QCOMPARE(boxes->shown.size(), 2);
-    QVERIFY2(boxes->shown[1].text.startsWith(message), qPrintable(boxes->shown[1].text));
+    QVERIFY2(boxes->shown[1].text.startsWith(u"マクロを保存できませんでした。"_qs),
+             qPrintable(boxes->shown[1].text));
     QVERIFY(e.isVisible() && e.MacroEdited);
     QCOMPARE(entries(e.lstMacro), QStringList{u"<CR>"_qs});
     QCOMPARE(window->macroFiles(), QStringList{QString()});
@@ -265,12 +218,9 @@ void TestMacroEditor::commandDialogs_data()
     QTest::newRow("wait 0 refused") << u"cmdAddWait"_qs << u"0"_qs << QStringList{} << true;
     QTest::newRow("loop above the range") << u"cmdLoopStart"_qs << u"3000000000"_qs
                                           << QStringList{u"  <LOOP>2147483647"_qs} << false;
-    QTest::newRow("empty message is a bare DIALOG") << u"AddDialog"_qs << QString() << QStringList{u"  <DIALOG>"_qs}
-                                                    << false;
     QTest::newRow("text: two line breaks are two CRs")
         << u"cmdAddText"_qs << u"a\n\nb"_qs << QStringList{u"  <TEXT>a"_qs, u"  <CR>"_qs, u"  <CR>"_qs, u"  <TEXT>b"_qs}
         << false;
-    QTest::newRow("text: empty is Cancel") << u"cmdAddText"_qs << QString() << QStringList{} << false;
 }
 
 void TestMacroEditor::commandDialogs()
@@ -305,53 +255,25 @@ void TestMacroEditor::commandDialogs()
     QVERIFY(boxes->shown.isEmpty());
 }
 
-void TestMacroEditor::reEditing_data()
-{
-    QTest::addColumn<QString>("entry");
-    QTest::addColumn<int>("menuEntry"); // -1: no dialog for it
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QStringList>("after");
-    QTest::newRow("an indented WAIT keeps its indentation, by double click")
-        << u"  <WAIT>1"_qs << 5 << u"2.5"_qs << QStringList{u"<UP>"_qs, u"  <WAIT>2.5"_qs, u"<DOWN>"_qs};
-    QTest::newRow("a LOOP count") << u"<LOOP>2"_qs << 8 << u"7"_qs << QStringList{u"<UP>"_qs, u"<LOOP>7"_qs, u"<DOWN>"_qs};
-    QTest::newRow("a disabled WAIT has none") << u"#<WAIT>1"_qs << -1 << QString()
-                                              << QStringList{u"<UP>"_qs, u"#<WAIT>1"_qs, u"<DOWN>"_qs};
-}
-
+// A double click re-edits a command in its place and indentation; a disabled one has no dialog.
 void TestMacroEditor::reEditing()
 {
-    QFETCH(QString, entry);
-    QFETCH(int, menuEntry);
-    QFETCH(QString, typed);
-    QFETCH(QStringList, after);
     frmMacro& e = openEditor({});
-    e.lstMacro->addItems({u"<UP>"_qs, entry, u"<DOWN>"_qs});
-    frmMacro::selectRow(e.lstMacro, 1);
-    e.updateCommandMenu();
-    for (int i = 5; i <= 8; ++i)
-        QCOMPARE(e.mnuCommandMenu[i]->isEnabled(), i == menuEntry);
-    // The dialog starts with the argument; what is typed replaces it.
-    bool reached = false;
-    QString shownArgument;
-    whenModal<QDialog>(
-        [&](QDialog& d) {
-            auto* box = d.findChild<QLineEdit*>();
-            shownArgument = box->selectedText();
-            box->setText(typed);
-            static_cast<CommandEditDialog&>(d).cmdOK->click();
-        },
-        reached);
-    if (menuEntry == 5 || menuEntry < 0)
-        doubleClickRow(e.lstMacro, 1);
-    else
-        e.mnuCommandMenu[menuEntry]->trigger();
-    QCoreApplication::processEvents(); // lets an unused dialog action run while `reached` lives
-    QCOMPARE(reached, menuEntry >= 0);
-    if (reached)
-        QCOMPARE(shownArgument, entry.mid(entry.indexOf(u'>') + 1));
-    QCOMPARE(entries(e.lstMacro), after);
-    QVERIFY(!e.MacroEditMode);
-    QCOMPARE(e.MacroEdited, menuEntry >= 0);
+    e.lstMacro->addItems({u"  <WAIT>1"_qs, u"#<WAIT>1"_qs});
+    for (int row : {1, 0}) {
+        bool reached = false;
+        whenModal<CommandEditDialog>(
+            [](CommandEditDialog& d) {
+                d.findChild<QLineEdit*>()->setText(u"2.5"_qs);
+                d.cmdOK->click();
+            },
+            reached);
+        doubleClickRow(e.lstMacro, row);
+        QCoreApplication::processEvents(); // lets an unused dialog action run while `reached` lives
+        QCOMPARE(reached, row == 0);
+    }
+    QCOMPARE(entries(e.lstMacro), (QStringList{u"  <WAIT>2.5"_qs, u"#<WAIT>1"_qs}));
+    QVERIFY(e.MacroEdited && !e.MacroEditMode);
 }
 
 void TestMacroEditor::fileChooser()
@@ -384,17 +306,6 @@ void TestMacroEditor::fileChooser()
     QVERIFY(e.cmdSaveMacro_Click());
     QCOMPARE(entries(e.lstFileName), (QStringList{u"other.mcr"_qs, u"b.mcr"_qs}));
 
-    // Deleting asks first; No keeps the file.
-    frmFileOpen chooser(e);
-    chooser.show();
-    frmMacro::selectRow(chooser.filMacroFile, 1);
-    boxes->answers = {MsgAnswer::No};
-    chooser.cmdDelFile->click();
-    QCOMPARE(boxes->shown.last().text, u"ファイルを削除します。よろしいですか？"_qs);
-    QVERIFY(QFileInfo::exists(macroFolder() + u"b.mcr"_qs));
-    chooser.cmdDelFile->click();
-    QVERIFY(!QFileInfo::exists(macroFolder() + u"b.mcr"_qs));
-    QCOMPARE(entries(chooser.filMacroFile), (QStringList{u"a.mcr"_qs, u"other.mcr"_qs}));
 }
 
 QTEST_MAIN(TestMacroEditor)

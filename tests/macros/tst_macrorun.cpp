@@ -1,28 +1,13 @@
 // Macro runs in the real main window on the offscreen platform, against the simulated
 // handset: through the start button, the pop-up menu and "/M"; ESC; the names that are
-// refused; saving a macro file.
+// refused.
 #include "HandsetKeys.h"
 #include "MacroWindowFixture.h"
-#include "core/frmMain.h"
-#include "macros/MacroSave.h"
-#include "phonesim/Handset.h"
-#include "platform/Cp932.h"
 #include "platform/SleepingWait.h"
-#include "settings/MacroTitle.h"
-#include "settings/SettingsFiles.h"
 
-#include <QAction>
-#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QFileInfo>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
 #include <QTimer>
-
-#include <functional>
 
 namespace {
 
@@ -45,7 +30,6 @@ private Q_SLOTS:
     void refusedNames_data();
     void refusedNames();
     void listedMacrosRunTheRightFile();
-    void savingAMacro();
 
 private:
     bool waitForSentinel();
@@ -74,8 +58,6 @@ void TestMacroRun::keysReachTheHandset_data()
     QTest::newRow("TEN-1 with the swap is the 7 key") << QStringList{u"<TEN-1>"_qs} << u"TenKeySwap"_qs << u"327"_qs
                                                       << QString();
     QTest::newRow("OK follows a remapped KEY_OK") << QStringList{u"<OK>"_qs} << u"OkIsA"_qs << u"362"_qs << QString();
-    QTest::newRow("CR") << QStringList{u"<cr>"_qs} << QString() << u"331"_qs << QString();
-    QTest::newRow("CTRL then F13") << QStringList{u"<CTRL>"_qs, u"<F13>"_qs} << QString() << u"9313"_qs << QString();
     QTest::newRow("text: kana, voiced kana, ASCII")
         << QStringList{u"<TEXT>かがa!"_qs} << QString() << QString() << u"かがa!"_qs;
 }
@@ -277,30 +259,6 @@ void TestMacroRun::listedMacrosRunTheRightFile()
     const int before = int(handset->events().size());
     w.cmdMacroStart->click();
     QCOMPARE(int(handset->events().size()), before);
-}
-
-void TestMacroRun::savingAMacro()
-{
-    start({});
-    QString file = u"new"_qs;
-    QVERIFY(MacroSave(u"新しい"_qs, file, {u"<LOOP>2"_qs, u"<TEXT>かな"_qs, u"<LOOPEND>"_qs}));
-    QCOMPARE(file, u"new.mcr"_qs);
-    QFile saved(macroFolder() + file);
-    QVERIFY(saved.open(QIODevice::ReadOnly));
-    QCOMPARE(saved.readAll(), Cp932::Encode(u"#新しい\r\n<LOOP>2\r\n  <TEXT>かな\r\n<LOOPEND>\r\n"_qs));
-    saved.close();
-
-    // A refusal writes nothing; a folder that cannot be written is reported, the old file kept.
-    QString bad = u"a?b"_qs;
-    QVERIFY(!MacroSave(u"t"_qs, bad, {}));
-    QCOMPARE(bad, u"a?b"_qs);
-    // A file that cannot be replaced (a folder of that name) is reported.
-    QVERIFY(QDir().mkpath(macroFolder() + u"TAKEN.MCR"_qs));
-    QString again = u"TAKEN.MCR"_qs;
-    QVERIFY(!MacroSave(u"other"_qs, again, {u"<UP>"_qs}));
-    QVERIFY(boxes->shown.last().text.startsWith(u"マクロを保存できませんでした。"_qs));
-    QVERIFY(QFileInfo(macroFolder() + u"TAKEN.MCR"_qs).isDir());
-    QCOMPARE(again, u"TAKEN.MCR"_qs);
 }
 
 QTEST_MAIN(TestMacroRun)

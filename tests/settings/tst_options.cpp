@@ -1,6 +1,6 @@
 // The options dialog over a real main window: opening with the link off, the checks of OK and
-// what OK stores and applies, the key-capture boxes, Enter and Esc per tab, the cable option,
-// Cancel, help per tab and the device label of the port box.
+// what OK stores and applies, the key-capture boxes, Cancel, help per tab and the device label
+// of the port box. Enter and Esc on the key tab are typed for real in the real-X tests.
 #include "MainWindowFixture.h"
 #include "settings/KeyCaptureBox.h"
 #include "settings/frmOption.h"
@@ -25,15 +25,9 @@ private Q_SLOTS:
     void okKeepsWhatWasLoaded();
     void okChecks_data();
     void okChecks();
-    void keyBoxesStoreTheKey_data();
-    void keyBoxesStoreTheKey();
-    void enterAndEscPerTab_data();
-    void enterAndEscPerTab();
-    void cableOption_data();
-    void cableOption();
     void cancelChangesNothing_data();
     void cancelChangesNothing();
-    void okAppliesToTheMainWindowAtOnce();
+    void okAppliesTheKeysAndFlagsAtOnce();
     void deviceLabelFollowsThePortText_data();
     void deviceLabelFollowsThePortText();
 
@@ -157,97 +151,6 @@ void TestOptions::okChecks()
     QTRY_VERIFY(wrong->hasFocus());
 }
 
-void TestOptions::keyBoxesStoreTheKey_data()
-{
-    QTest::addColumn<int>("key");
-    QTest::addColumn<int>("modifiers");
-    QTest::addColumn<QString>("code");
-    QTest::newRow("Shift+F1 stores F1") << int(Qt::Key_F1) << int(Qt::ShiftModifier) << u"112"_qs;
-    QTest::newRow("Alt+H is a key, not the help button") << int(Qt::Key_H) << int(Qt::AltModifier) << u"72"_qs;
-    QTest::newRow("keypad 0") << int(Qt::Key_0) << int(Qt::KeypadModifier) << u"96"_qs;
-}
-
-void TestOptions::keyBoxesStoreTheKey()
-{
-    QFETCH(int, key);
-    QFETCH(int, modifiers);
-    QFETCH(QString, code);
-    frmMain& w = startWindow();
-    frmOption& d = open();
-    d.tbsOption->setCurrentIndex(3);
-    KeyCaptureBox* box = d.txtKey[9]; // 文字種別切替
-    box->setFocus();
-    // Typing replaces the number; it never adds characters.
-    QTest::keyClicks(box, u"ab"_qs);
-    QCOMPARE(box->text(), u"66"_qs);
-    QTest::keyClick(box, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
-    QCOMPARE(box->text(), code);
-    QVERIFY(!w.helpViewer().window());
-    QTest::mouseClick(d.cmdOK, Qt::LeftButton);
-    QCOMPARE(int(w.keyMap().KEY_CharChange), code.toInt());
-    QCOMPARE(int(w.keyMap().KEY_OK), 13);
-}
-
-void TestOptions::enterAndEscPerTab_data()
-{
-    QTest::addColumn<int>("tab");
-    QTest::addColumn<QString>("focus");
-    QTest::addColumn<int>("key");
-    QTest::addColumn<int>("result"); // -1: still open, the key stored in the focused box
-    QTest::newRow("key tab: Enter is stored") << 3 << u"txtKeyLeft"_qs << int(Qt::Key_Return) << -1;
-    QTest::newRow("key tab: Esc is stored") << 3 << u"txtKeyOK"_qs << int(Qt::Key_Escape) << -1;
-    QTest::newRow("basic tab: Enter presses OK") << 0 << u"txtComPort"_qs << int(Qt::Key_Return) << 1;
-}
-
-void TestOptions::enterAndEscPerTab()
-{
-    QFETCH(int, tab);
-    QFETCH(QString, focus);
-    QFETCH(int, key);
-    QFETCH(int, result);
-    frmMain& w = startWindow();
-    const QStringList before = Records(w);
-    frmOption& d = open();
-    // Through the key tab and back, so that the roles are given back too.
-    d.tbsOption->setCurrentIndex(3);
-    d.tbsOption->setCurrentIndex(tab);
-    auto* target = d.findChild<QLineEdit*>(focus);
-    QVERIFY(target);
-    target->setFocus();
-    QTRY_VERIFY(target->hasFocus());
-    QTest::keyClick(target, Qt::Key(key));
-    QCOMPARE(d.isVisible(), result < 0);
-    if (result >= 0)
-        QCOMPARE(d.result(), result);
-    else
-        QCOMPARE(target->text(), key == Qt::Key_Return ? u"13"_qs : u"27"_qs);
-    QCOMPARE(Records(w), before);
-}
-
-void TestOptions::cableOption_data()
-{
-    QTest::addColumn<QStringList>("args");
-    QTest::addColumn<bool>("shown");
-    QTest::newRow("no /d: hidden, kept") << QStringList{} << false;
-    QTest::newRow("/d: shown, unticked stores 0") << QStringList{u"x/d"_qs} << true;
-}
-
-void TestOptions::cableOption()
-{
-    QFETCH(QStringList, args);
-    QFETCH(bool, shown);
-    Settings s;
-    s.REUDOcable = 1;
-    frmMain& w = startWindow(s, {}, args);
-    frmOption& d = open();
-    QCOMPARE(d.chkREUDE->isVisible(), shown);
-    if (shown)
-        QTest::mouseClick(d.chkREUDE, Qt::LeftButton);
-    QTest::mouseClick(d.cmdOK, Qt::LeftButton);
-    QCOMPARE(d.result(), int(QDialog::Accepted));
-    QCOMPARE(int(w.settings().REUDOcable), shown ? 0 : 1);
-}
-
 void TestOptions::cancelChangesNothing_data()
 {
     QTest::addColumn<int>("way");
@@ -288,26 +191,43 @@ void TestOptions::cancelChangesNothing()
     QVERIFY(w.chkIMEON->isVisibleTo(&w));
 }
 
-void TestOptions::okAppliesToTheMainWindowAtOnce()
+// The key boxes store the key, not a character or a modifier, and never act as the dialog's
+// own keys; OK applies everything to the main window at once, in memory only.
+void TestOptions::okAppliesTheKeysAndFlagsAtOnce()
 {
-    frmMain& w = startWindow();
+    frmMain& w = startWindow({}, {}, {u"x/d"_qs});
     const QByteArray settingsFile = fileBytes(settingsPath());
-    QVERIFY(w.chkIMEON->isVisibleTo(&w));
     frmOption& d = open();
     d.chkDontUseIME->setChecked(false);
     d.chkMostFront->setChecked(true);
     d.chkToolTipOff->setChecked(true);
+    QVERIFY(d.chkREUDE->isVisible());
+    QTest::mouseClick(d.chkREUDE, Qt::LeftButton);
     d.tbsOption->setCurrentIndex(3);
-    d.txtKey[4]->setFocus();
-    QTest::keyClick(d.txtKey[4], Qt::Key_F2);
+    const struct {
+        KeyCaptureBox* box;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        QString code;
+    } typed[] = {{d.txtKey[4], Qt::Key_F1, Qt::ShiftModifier, u"112"_qs},
+                 {d.txtKey[9], Qt::Key_H, Qt::AltModifier, u"72"_qs},
+                 {d.txtKey[10], Qt::Key_0, Qt::KeypadModifier, u"96"_qs}};
+    for (const auto& t : typed) {
+        t.box->setFocus();
+        QTest::keyClicks(t.box, u"ab"_qs);
+        QCOMPARE(t.box->text(), u"66"_qs);
+        QTest::keyClick(t.box, t.key, t.modifiers);
+        QCOMPARE(t.box->text(), t.code);
+    }
+    QVERIFY(!w.helpViewer().window());
     QTest::mouseClick(d.cmdOK, Qt::LeftButton);
     QCOMPARE(d.result(), int(QDialog::Accepted));
+    QCOMPARE((QList<int>{w.keyMap().KEY_OK, w.keyMap().KEY_CharChange, w.keyMap().KEY_OffHook}),
+             (QList<int>{112, 72, 96}));
+    QCOMPARE(int(w.settings().REUDOcable), 1);
     QVERIFY(!w.chkIMEON->isVisibleTo(&w) && !w.chkKanaOrRoma->isVisibleTo(&w));
-    QVERIFY(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    QVERIFY(w.isVisible());
+    QVERIFY(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint) && w.isVisible());
     QVERIFY(w.cmdOption->toolTip().isEmpty() && w.picAntena->toolTip().isEmpty());
-    QCOMPARE(int(w.keyMap().KEY_OK), 113);
-    // OK changes memory only.
     QCOMPARE(fileBytes(settingsPath()), settingsFile);
 }
 
