@@ -1,12 +1,11 @@
 // The help windows over a real main window: the key help tables and their window (the model read
-// at load and stored at close, the table refilled from the current key map, the copy), the help
-// viewer over the help file the build compiles, and the About box's links.
+// at load and stored at close, the table refilled from the current key map, the copy), and the
+// About box's links. The help topics are opened from the options and the macro editor.
 #include "MainWindowFixture.h"
 #include "helpwindows/KeyHelpTable.h"
 #include "helpwindows/frmAbout.h"
 #include "helpwindows/frmKeyHelp.h"
 #include "platform/DesktopServices.h"
-#include "platform/HelpViewer.h"
 
 #include <QClipboard>
 #include <QRegularExpression>
@@ -55,7 +54,6 @@ private Q_SLOTS:
     void keyHelpRefillsAndCopies();
     void keyHelpStoresTheModelAtClose();
     void keyHelpNeverKeptOnTop();
-    void helpViewer();
     void aboutLinks();
 
 private:
@@ -210,26 +208,6 @@ void TestHelpWindows::keyHelpNeverKeptOnTop()
     QVERIFY(!help.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     // Not owned by the main window, so that window's order does not carry it along.
     QVERIFY(!help.parentWidget());
-}
-
-void TestHelpWindows::helpViewer()
-{
-    HelpViewer viewer;
-    viewer.initialise(QStringLiteral(YUBISAKI_TEST_CHM));
-    QWidget owner;
-    QVERIFY(!viewer.showContext(&owner, 99));
-    QVERIFY(!viewer.window());
-    QVERIFY(viewer.showContext(&owner, 22));
-    QCOMPARE(viewer.currentTopic(), u"keymap.html"_qs);
-    QCOMPARE(viewer.window()->windowTitle(), u"キーの割り当て"_qs);
-    QVERIFY(viewer.showContents(&owner));
-    QCOMPARE(viewer.currentTopic(), u"index.html"_qs);
-    viewer.shutDown();
-    QVERIFY(!viewer.window());
-    // A missing help file opens nothing and says nothing.
-    HelpViewer missing;
-    missing.initialise(home->filePath(u"yubisaki.chm"_qs));
-    QVERIFY(!missing.showContents(&owner) && !missing.showContext(&owner, 20) && !missing.window());
 }
 
 void TestHelpWindows::aboutLinks()

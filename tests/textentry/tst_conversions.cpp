@@ -48,8 +48,6 @@ private Q_SLOTS:
     void romaji_data();
     void romaji();
     void everyRomajiEntryTypesKeyByKey();
-    void alphabetAndKana_data();
-    void alphabetAndKana();
     void everyKanaKeyIsReachable();
     void keyCodes_data();
     void keyCodes();
@@ -102,33 +100,6 @@ void TestConversions::everyRomajiEntryTypesKeyByKey()
         }
     }
     QVERIFY(spellings.size() > 100);
-}
-
-void TestConversions::alphabetAndKana_data()
-{
-    QTest::addColumn<bool>("kanaKeyboard");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("shift");
-    QTest::addColumn<QString>("result"); // empty: refused
-    QTest::newRow("quotation mark gives ”") << false << u"\""_qs << false << u"\u201D"_qs;
-    QTest::newRow("space refused") << false << u" "_qs << false << QString();
-    QTest::newRow("0 gives わ, Shift を") << true << u"0"_qs << true << u"を"_qs;
-    QTest::newRow("kana refused") << true << u"か"_qs << false << QString();
-}
-
-void TestConversions::alphabetAndKana()
-{
-    QFETCH(bool, kanaKeyboard);
-    QFETCH(QString, text);
-    QFETCH(bool, shift);
-    QFETCH(QString, result);
-    QString got = u"stale"_qs;
-    int beeps = 0;
-    const bool ok = kanaKeyboard ? ConvertKana(text, shift, got, [&] { ++beeps; }) : ConvertAlphabet(text, got);
-    QCOMPARE(ok, !result.isEmpty());
-    QCOMPARE(got, result);
-    // A refused kana key beeps once.
-    QCOMPARE(beeps, kanaKeyboard && result.isEmpty() ? 1 : 0);
 }
 
 // The text is lower-cased before the lookup, so an upper-case key could never match; a key in
