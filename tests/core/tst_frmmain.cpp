@@ -1,10 +1,8 @@
-// The main window on the offscreen platform against the simulated handset: start-up, the
-// power switch and the port's failures, the pop-up menu, the exit order, and a lock left by a
-// killed copy. A second copy of the real program is started in the release tests.
+// The main window on the offscreen platform against the simulated handset: the power switch
+// and the port's failures, the exit order, and a lock left by a killed copy. A second copy of
+// the real program is started in the release tests; the pop-up menu is used by the macro runs.
 #include "MainWindowFixture.h"
 #include "core/SingleInstance.h"
-#include "platform/Cp932.h"
-#include "settings/MacroTitle.h"
 
 #include <QFileInfo>
 #include <QProcess>
@@ -62,34 +60,21 @@ class TestFrmMain : public QObject, private MainWindowFixture {
 private Q_SLOTS:
     void init() { QVERIFY(setUpFixture()); }
     void cleanup() { tearDownFixture(); }
-    void powerSwitch_data();
-    void powerSwitch();
+    void powerSwitchAndTheExitOrder();
     void failedOpeningUnticks_data();
     void failedOpeningUnticks();
     void deviceWithoutPermission();
-    void rightClickMenu();
-    void closeBoxClosesThePortBeforeWriting();
     void killedCopyDoesNotBlock();
 };
 
-void TestFrmMain::powerSwitch_data()
+// The switch opens and closes the port, the cable's commands with it; at exit the port closes,
+// the cable's off command last, before setting.ini is written.
+void TestFrmMain::powerSwitchAndTheExitOrder()
 {
-    QTest::addColumn<int>("reudo");
-    QTest::addColumn<QByteArray>("onBytes");
-    QTest::addColumn<QByteArray>("offBytes");
-    QTest::newRow("REUDO cable") << 1 << QByteArray("ATQ1%B0\rAT-WT=1\r") << QByteArray("AT-WT=0\r");
-    QTest::newRow("plain cable") << 0 << QByteArray() << QByteArray();
-}
-
-void TestFrmMain::powerSwitch()
-{
-    QFETCH(int, reudo);
-    QFETCH(QByteArray, onBytes);
-    QFETCH(QByteArray, offBytes);
     Settings settings;
-    settings.REUDOcable = std::int16_t(reudo);
+    settings.REUDOcable = 1;
     frmMain& w = startWindow(settings);
-    // It starts with the power off.
+    const QByteArray before = fileBytes(settingsPath());
     QVERIFY(w.txtInput->isReadOnly() && !w.mscCOM().isOpen());
     QTest::mouseClick(w.chkPower, Qt::LeftButton);
     QCOMPARE(w.chkPower->text(), u"OFF(&P)"_qs);
@@ -99,10 +84,26 @@ void TestFrmMain::powerSwitch()
     QCOMPARE(w.chkPower->text(), u"ON(&P)"_qs);
     QVERIFY(w.txtInput->isReadOnly() && !w.mscCOM().isOpen());
     QCOMPARE(w.chkGetStatus->value(), 0);
-    if (!onBytes.isEmpty())
-        QVERIFY(handset->waitForReceived(int((onBytes + offBytes).size()), 5000));
-    QCOMPARE(handset->received(), onBytes + offBytes);
+    QVERIFY(handset->waitForReceived(24, 5000));
+    QCOMPARE(handset->received(), QByteArray("ATQ1%B0\rAT-WT=1\rAT-WT=0\r"));
     QVERIFY(boxes->shown.isEmpty());
+
+    w.chkPower->setValue(1);
+    QVERIFY(handset->waitForReceived(40, 5000));
+    w.chkHideOn->setValue(0);
+    QByteArray atCableOff;
+    connect(&w.mscCOM(), &SerialPortService::written, this, [&](const QByteArray& block) {
+        if (block == "AT-WT=0\r")
+            atCableOff = fileBytes(settingsPath());
+    });
+    w.close();
+    QVERIFY(w.exited());
+    QVERIFY(!w.mscCOM().isOpen());
+    QCOMPARE(atCableOff, before);
+    QVERIFY(handset->waitForReceived(48, 5000));
+    QVERIFY(handset->received().endsWith("AT-WT=0\r"));
+    QVERIFY(fileBytes(settingsPath()).contains("HideOn=0\r\n"));
+    QVERIFY(QFileInfo::exists(KeyMapFilePath(home->path() + u'/')));
 }
 
 void TestFrmMain::failedOpeningUnticks_data()
@@ -158,58 +159,6 @@ void TestFrmMain::deviceWithoutPermission()
     // The user learns what to do about it, and the switch is off again.
     QVERIFY2(out.contains(u"権限がありません"_qs) && out.contains(u"dialout"_qs), qPrintable(out));
     QVERIFY2(out.contains(u"power 0 open 0"_qs), qPrintable(out));
-}
-
-void TestFrmMain::rightClickMenu()
-{
-    const QStringList titles{u"朝の挨拶"_qs, u"マクロ2"_qs, u"マクロ3"_qs};
-    MainWindowSettings state;
-    state.HideOn = 0;
-    state.MacroFiles.clear();
-    QVERIFY(QDir().mkpath(MacroFolder(home->path() + u'/')));
-    for (const QString& title : titles) {
-        state.MacroFiles.append(title + u".mcr"_qs);
-        QVERIFY(Cp932::WriteLines(MacroFolder(home->path() + u'/') + state.MacroFiles.last(), {u'#' + title}).ok);
-    }
-    frmMain& w = startWindow(Settings{}, state);
-    QVERIFY(w.Form_MouseUp(Qt::RightButton, w.mapToGlobal(QPoint(5, 5))));
-    QStringList visible;
-    for (QAction* entry : w.mnuMACRO)
-        if (entry->isVisible())
-            visible.append(entry->text());
-    QCOMPARE(visible, titles);
-    w.mnuMENU->close();
-    QVERIFY(!w.Form_MouseUp(Qt::LeftButton, QPoint()));
-    // The compact window has no menu.
-    w.chkHideOn->setValue(1);
-    QVERIFY(!w.Form_MouseUp(Qt::RightButton, QPoint()));
-    QVERIFY(!w.mnuMENU->isVisible());
-}
-
-void TestFrmMain::closeBoxClosesThePortBeforeWriting()
-{
-    Settings settings;
-    settings.REUDOcable = 1;
-    frmMain& w = startWindow(settings);
-    const QByteArray before = fileBytes(settingsPath());
-    QTest::mouseClick(w.chkPower, Qt::LeftButton);
-    QVERIFY(handset->waitForReceived(16, 5000));
-    w.chkHideOn->setValue(0);
-
-    // What setting.ini holds at the moment the cable's off command goes out.
-    QByteArray atCableOff;
-    connect(&w.mscCOM(), &SerialPortService::written, this, [&](const QByteArray& block) {
-        if (block == "AT-WT=0\r")
-            atCableOff = fileBytes(settingsPath());
-    });
-    w.close();
-    QVERIFY(w.exited());
-    QVERIFY(!w.mscCOM().isOpen());
-    QCOMPARE(atCableOff, before);
-    QVERIFY(handset->waitForReceived(24, 5000));
-    QVERIFY(handset->received().endsWith("AT-WT=0\r"));
-    QVERIFY(fileBytes(settingsPath()).contains("HideOn=0\r\n"));
-    QVERIFY(QFileInfo::exists(KeyMapFilePath(home->path() + u'/')));
 }
 
 void TestFrmMain::killedCopyDoesNotBlock()
