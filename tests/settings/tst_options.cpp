@@ -7,7 +7,6 @@
 
 #include <QTabBar>
 #include <QTextBrowser>
-#include <QTimer>
 
 namespace {
 
@@ -58,27 +57,19 @@ void TestOptions::openingSwitchesTheLinkOff()
     frmMain& w = startWindow();
     QTest::mouseClick(w.chkPower, Qt::LeftButton);
     QVERIFY(w.mscCOM().isOpen());
-    bool portOpenWhileShown = true;
-    QTimer poll;
-    connect(&poll, &QTimer::timeout, this, [&] {
-        auto* options = qobject_cast<frmOption*>(QApplication::activeModalWidget());
-        if (!options)
-            return;
-        poll.stop();
-        portOpenWhileShown = w.mscCOM().isOpen();
-        // The main window's flags change under the running dialog.
-        options->chkMostFront->setChecked(true);
-        options->cmdOK->click();
-    });
-    poll.start(10);
+    bool portOpenWhileShown = true, reached = false;
+    whenModal<frmOption>(
+        [&](frmOption& options) {
+            portOpenWhileShown = w.mscCOM().isOpen();
+            // The main window's flags change under the running dialog.
+            options.chkMostFront->setChecked(true);
+            options.cmdOK->click();
+        },
+        reached);
     QTest::mouseClick(w.cmdOption, Qt::LeftButton);
-    QVERIFY(!poll.isActive());
-    QVERIFY(!portOpenWhileShown);
-    QCOMPARE(w.chkPower->value(), 0);
-    QCOMPARE(w.chkGetStatus->value(), 0);
-    QVERIFY(boxes->shown.isEmpty());
-    QVERIFY(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    QVERIFY(w.isVisible());
+    QVERIFY(reached && !portOpenWhileShown);
+    QVERIFY(w.chkPower->value() == 0 && w.chkGetStatus->value() == 0 && boxes->shown.isEmpty());
+    QVERIFY(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint) && w.isVisible());
 }
 
 // Every field goes into its control and comes back unchanged through OK; help follows the tab
