@@ -1,6 +1,7 @@
 // The macro editor on the offscreen platform over a real main window and a temporary program
 // folder: the selection rule and its question, key recording, the command and macro list
-// operations, the command dialogs, the file chooser, saving and closing.
+// operations, the command dialogs, the file chooser, saving and closing. Re-editing a command
+// is typed for real in the real-X tests.
 #include "MacroEditorFixture.h"
 #include "macros/CommandEditDialogs.h"
 #include "macros/frmFileOpen.h"
@@ -24,7 +25,6 @@ private Q_SLOTS:
     void aFailedSaveOnCloseKeepsTheEditorOpen();
     void commandDialogs_data();
     void commandDialogs();
-    void reEditing();
     void fileChooser();
 
 };
@@ -249,27 +249,6 @@ void TestMacroEditor::commandDialogs()
              int(stored.size()) + (button == u"cmdAddText" && !stored.isEmpty() ? 0 : 1));
     QCOMPARE(e.MacroEdited, !stored.isEmpty());
     QVERIFY(boxes->shown.isEmpty());
-}
-
-// A double click re-edits a command in its place and indentation; a disabled one has no dialog.
-void TestMacroEditor::reEditing()
-{
-    frmMacro& e = openEditor({});
-    e.lstMacro->addItems({u"  <WAIT>1"_qs, u"#<WAIT>1"_qs});
-    for (int row : {1, 0}) {
-        bool reached = false;
-        whenModal<CommandEditDialog>(
-            [](CommandEditDialog& d) {
-                d.findChild<QLineEdit*>()->setText(u"2.5"_qs);
-                d.cmdOK->click();
-            },
-            reached);
-        doubleClickRow(e.lstMacro, row);
-        QCoreApplication::processEvents(); // lets an unused dialog action run while `reached` lives
-        QCOMPARE(reached, row == 0);
-    }
-    QCOMPARE(entries(e.lstMacro), (QStringList{u"  <WAIT>2.5"_qs, u"#<WAIT>1"_qs}));
-    QVERIFY(e.MacroEdited && !e.MacroEditMode);
 }
 
 void TestMacroEditor::fileChooser()

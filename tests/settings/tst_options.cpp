@@ -1,6 +1,6 @@
 // The options dialog over a real main window: opening with the link off, the checks of OK and
-// what OK stores and applies, the key-capture boxes, Cancel, help per tab and the device label
-// of the port box. Enter and Esc on the key tab are typed for real in the real-X tests.
+// what OK stores and applies, the key-capture boxes, Cancel and help per tab. Enter and Esc on
+// the key tab are typed for real in the real-X tests.
 #include "MainWindowFixture.h"
 #include "settings/KeyCaptureBox.h"
 #include "settings/frmOption.h"
@@ -27,8 +27,6 @@ private Q_SLOTS:
     void cancelChangesNothing_data();
     void cancelChangesNothing();
     void okAppliesTheKeysAndFlagsAtOnce();
-    void deviceLabelFollowsThePortText_data();
-    void deviceLabelFollowsThePortText();
 
 private:
     frmOption& open();
@@ -39,7 +37,6 @@ void TestOptions::cleanup()
 {
     dialog.reset();
     tearDownFixture();
-    qunsetenv("YUBISAKI_COM3");
 }
 
 frmOption& TestOptions::open()
@@ -220,32 +217,6 @@ void TestOptions::okAppliesTheKeysAndFlagsAtOnce()
     QVERIFY(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint) && w.isVisible());
     QVERIFY(w.cmdOption->toolTip().isEmpty() && w.picAntena->toolTip().isEmpty());
     QCOMPARE(fileBytes(settingsPath()), settingsFile);
-}
-
-void TestOptions::deviceLabelFollowsThePortText_data()
-{
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("label"); // %1 the program folder, %2 the handset's device
-    QTest::newRow("COM2 from a link in the program folder") << u"2"_qs << u"→ %1com2 → %2"_qs;
-    QTest::newRow("COM3 names a missing device") << u"3"_qs << u"→ /dev/yubisaki-missing（見つかりません）"_qs;
-    QTest::newRow("16 is no port") << u"16"_qs << QString();
-}
-
-void TestOptions::deviceLabelFollowsThePortText()
-{
-    QFETCH(QString, typed);
-    QFETCH(QString, label);
-    QVERIFY(QFile::link(handset->portPath(), home->filePath(u"com2"_qs)));
-    qputenv("YUBISAKI_COM3", "/dev/yubisaki-missing");
-    startWindow();
-    frmOption& d = open();
-    QCOMPARE(d.lblComDevice->text(), u"→ "_qs + handset->portPath());
-    QVERIFY(d.lblComDevice->toolTip().contains(u"ln -s /dev/ttyUSB0 "_qs + home->path() + u"/com1"_qs));
-    d.txtComPort->clear();
-    d.txtComPort->setFocus();
-    QTest::keyClicks(d.txtComPort, typed);
-    label.replace(u"%1"_qs, home->path() + u'/').replace(u"%2"_qs, handset->portPath());
-    QCOMPARE(d.lblComDevice->text(), label);
 }
 
 QTEST_MAIN(TestOptions)
