@@ -28,18 +28,6 @@ struct Keys {
 };
 using KeySequence = QList<Keys>;
 
-// "KGI" for each character, as the character table codes it.
-QString typedAs(const QString& text)
-{
-    QStringList out;
-    for (const QChar c : text) {
-        KeyCode code;
-        out << (GetKeyCode(QStringView(&c, 1), code) ? QString::asprintf("%d%d%d", code.Kind, code.Group, code.Index)
-                                                     : u"?"_qs);
-    }
-    return out.join(u' ');
-}
-
 } // namespace
 
 Q_DECLARE_METATYPE(KeySequence)
@@ -137,7 +125,7 @@ void TestKeyboard::namedKeys_data()
     row("shift+enter is CR", Romaji, {}, {{Qt::Key_Return, shift, u"\r"_qs}}, "", "331", {}, u"\r\n<CR>"_qs);
     row("typing after enter starts the new first line", Unconverted, {},
         {{Qt::Key_A, none, u"a"_qs}, {Qt::Key_Return, none, u"\r"_qs}, {Qt::Key_B, none, u"b"_qs}}, "",
-        qPrintable(typedAs(u"a"_qs) + u" 362 "_qs + typedAs(u"b"_qs)), {}, u"b\r\na<CR>"_qs);
+        "146 362 147", {}, u"b\r\na<CR>"_qs);
     row("shift+F1 is F13", Romaji, {}, {{Qt::Key_F1, shift, {}}}, "", "3313", {}, {});
     row("keypad 7 swapped", Romaji, {}, {{Qt::Key_7, pad, u"7"_qs}}, "TenKeySwap", "321", {}, u"7"_qs);
     row("keypad minus recorded as -", Romaji, {}, {{Qt::Key_Minus, pad, u"-"_qs}}, "", "3211", {}, u"-"_qs);
@@ -148,7 +136,7 @@ void TestKeyboard::namedKeys_data()
         u"　"_qs);
     row("n k a k go out half-width", Romaji, {},
         {{Qt::Key_N, none, u"n"_qs}, {Qt::Key_K, none, u"k"_qs}, {Qt::Key_A, none, u"a"_qs}, {Qt::Key_K, none, u"k"_qs}},
-        "", qPrintable(typedAs(u"nkak"_qs)), {}, u"nkak"_qs);
+        "", "159 156 146 156", {}, u"nkak"_qs);
 }
 
 void TestKeyboard::namedKeys()
