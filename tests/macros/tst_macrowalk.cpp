@@ -39,8 +39,6 @@ class TestMacroWalk : public QObject {
 private Q_SLOTS:
     void commands_data();
     void commands();
-    void numbers_data();
-    void numbers();
     void escStopsBetweenCommands();
     void deepNestingAndHugeCounts();
     void saveChecks_data();
@@ -70,8 +68,10 @@ void TestMacroWalk::commands_data()
     QTest::newRow("ctrl then text drops the flag") << u"<CTRL>ignored\n<TEXT>aB\n<UP>"_qs << 0.0f << 1
                                                    << u"Ta TB W0.03 K38/0"_qs << 0;
     QTest::newRow("text keeps case and blanks") << u"  <text> x "_qs << 0.0f << 1 << u"T  Tx T  W0.045"_qs << 0;
-    QTest::newRow("wait with and without a number") << u"<WAIT>0.25\n<WAIT>\n<WAIT>abc\n<WAIT> 1 "_qs << 0.0f << 1
-                                                    << u"W0.25 W1"_qs << 0;
+    QTest::newRow("wait with and without an ordinary number")
+        << u"<WAIT>0.25\n<WAIT>\n<WAIT>abc\n<WAIT>1e3\n<WAIT> 1 "_qs << 0.0f << 1 << u"W0.25 W1"_qs << 0;
+    QTest::newRow("loop counts round half to even") << u"<LOOP>2.5\n<UP>\n<LOOPEND>\n<LOOP>0.5\n<DOWN>\n<LOOPEND>"_qs
+                                                    << 0.0f << 1 << u"K38/0 K38/0"_qs << 0;
     QTest::newRow("dialog, empty and with text") << u"<DIALOG>\n<Dialog>Hello World"_qs << 0.0f << 1
                                                  << u"DOKを押すと続行します。 DHello World"_qs << 0;
     QTest::newRow("stray LOOPEND on line 7")
@@ -92,31 +92,6 @@ void TestMacroWalk::commands()
     const std::int16_t got = MacroExecute(program(file), host, {macroWait, std::int16_t(macroError)}, KeyMap{});
     QCOMPARE(host.actions.join(u' '), actions);
     QCOMPARE(int(got), result);
-}
-
-void TestMacroWalk::numbers_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<bool>("numeric");
-    QTest::addColumn<double>("value");
-    QTest::addColumn<int>("count");
-    QTest::newRow("half to even up") << u"3.5"_qs << true << 3.5 << 4;
-    QTest::newRow("beyond 32 bits") << u"99999999999"_qs << true << 99999999999.0 << 2147483647;
-    QTest::newRow("exponent is no ordinary decimal") << u"1e3"_qs << false << 0.0 << 0;
-}
-
-void TestMacroWalk::numbers()
-{
-    QFETCH(QString, text);
-    QFETCH(bool, numeric);
-    QFETCH(double, value);
-    QFETCH(int, count);
-    const std::optional<double> parsed = MacroNumber(text);
-    QCOMPARE(parsed.has_value(), numeric);
-    if (numeric) {
-        QCOMPARE(*parsed, value);
-        QCOMPARE(MacroLoopCount(*parsed), count);
-    }
 }
 
 void TestMacroWalk::escStopsBetweenCommands()
