@@ -51,19 +51,17 @@ private Q_SLOTS:
     void remappedKeysEverywhere();
     void keyHelpRefillsAndCopies();
     void keyHelpLoadsAndStoresTheModel();
-    void keyHelpNeverKeptOnTop();
     void aboutLinks();
 
 private:
-    frmMain& start(const QString& pdcType = u"P504i"_qs, std::int16_t mostFront = 0);
+    frmMain& start(const QString& pdcType = u"P504i"_qs);
     frmKeyHelp& openKeyHelp();
 };
 
-frmMain& TestHelpWindows::start(const QString& pdcType, std::int16_t mostFront)
+frmMain& TestHelpWindows::start(const QString& pdcType)
 {
     Settings s;
     s.PdcType = pdcType;
-    s.MostFront = mostFront;
     return startWindow(s);
 }
 
@@ -175,20 +173,6 @@ void TestHelpWindows::keyHelpLoadsAndStoresTheModel()
     w.close();
     QVERIFY(w.exited() && !second);
     QVERIFY(fileBytes(settingsPath()).contains("PdcType=SO503i\r\n"));
-}
-
-void TestHelpWindows::keyHelpNeverKeptOnTop()
-{
-    frmMain& w = start(u"P504i"_qs, 1);
-    QVERIFY(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    frmKeyHelp& help = openKeyHelp();
-    help.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&help));
-    QEvent activation(QEvent::ActivationChange);
-    QApplication::sendEvent(&help, &activation);
-    QVERIFY(!help.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    // Not owned by the main window, so that window's order does not carry it along.
-    QVERIFY(!help.parentWidget());
 }
 
 void TestHelpWindows::aboutLinks()

@@ -106,19 +106,15 @@ void TestMacroEditor::commandOperations_data()
     QTest::addColumn<QString>("button");
     QTest::addColumn<QStringList>("after");
     QTest::addColumn<int>("selectedAfter");
-    QTest::addColumn<bool>("edited");
     const QStringList loop{u"<CR>"_qs, u"  <LOOP>2"_qs, u"    <UP>"_qs, u"<DOWN>"_qs, u"  <LOOPEND>"_qs};
     QTest::newRow("up below a LOOP: two blanks more than it")
         << loop << 3 << u"cmdUpCommand"_qs
-        << QStringList{u"<CR>"_qs, u"  <LOOP>2"_qs, u"    <DOWN>"_qs, u"    <UP>"_qs, u"  <LOOPEND>"_qs} << 2 << true;
+        << QStringList{u"<CR>"_qs, u"  <LOOP>2"_qs, u"    <DOWN>"_qs, u"    <UP>"_qs, u"  <LOOPEND>"_qs} << 2;
     QTest::newRow("down past the LOOPEND")
         << loop << 3 << u"cmdDownCommand"_qs
-        << QStringList{u"<CR>"_qs, u"  <LOOP>2"_qs, u"    <UP>"_qs, u"  <LOOPEND>"_qs, u"  <DOWN>"_qs} << 4 << true;
+        << QStringList{u"<CR>"_qs, u"  <LOOP>2"_qs, u"    <UP>"_qs, u"  <LOOPEND>"_qs, u"  <DOWN>"_qs} << 4;
     QTest::newRow("disable after the blanks") << QStringList{u"  <UP>"_qs} << 0 << u"cmdComment"_qs
-                                              << QStringList{u"  #<UP>"_qs} << 0 << true;
-    QTest::newRow("tidying changes no command")
-        << QStringList{u"<LOOP>2"_qs, u"<UP>"_qs, u"      <LOOPEND>"_qs, u"<LOOPEND>"_qs} << -1 << u"cmdCosmetic"_qs
-        << QStringList{u"<LOOP>2"_qs, u"  <UP>"_qs, u"<LOOPEND>"_qs, u"<LOOPEND>"_qs} << -1 << false;
+                                              << QStringList{u"  #<UP>"_qs} << 0;
 }
 
 void TestMacroEditor::commandOperations()
@@ -128,7 +124,6 @@ void TestMacroEditor::commandOperations()
     QFETCH(QString, button);
     QFETCH(QStringList, after);
     QFETCH(int, selectedAfter);
-    QFETCH(bool, edited);
     frmMacro& e = openEditor({}, {}, {u"/d"_qs});
     e.lstMacro->addItems(before);
     frmMacro::selectRow(e.lstMacro, selected);
@@ -137,7 +132,7 @@ void TestMacroEditor::commandOperations()
     pressed->click();
     QCOMPARE(entries(e.lstMacro), after);
     QCOMPARE(frmMacro::selectedRow(e.lstMacro), selectedAfter);
-    QCOMPARE(e.MacroEdited, edited);
+    QVERIFY(e.MacroEdited);
 }
 
 void TestMacroEditor::removingAnEntry_data()

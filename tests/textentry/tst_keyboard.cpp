@@ -119,7 +119,6 @@ void TestKeyboard::namedKeys_data()
     };
     row("backspace, BS emulation", Romaji, {}, {{Qt::Key_Backspace, none, u"\b"_qs}}, "BSEmulation", "313 363", {}, {});
     row("shift+backspace", Romaji, {}, {{Qt::Key_Backspace, shift, u"\b"_qs}}, "", "963", {}, {});
-    row("ctrl+up", Romaji, {}, {{Qt::Key_Up, Qt::ControlModifier, {}}}, "", "911", {}, {});
     row("esc over pending text", Romaji, u"k"_qs, {{Qt::Key_Escape, none, u"\x1b"_qs}}, "", "", u"k"_qs, {});
     row("enter records a line break", Romaji, {}, {{Qt::Key_Return, none, u"\r"_qs}}, "", "362", {}, u"\r\n<CR>"_qs);
     row("shift+enter is CR", Romaji, {}, {{Qt::Key_Return, shift, u"\r"_qs}}, "", "331", {}, u"\r\n<CR>"_qs);
