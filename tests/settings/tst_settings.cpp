@@ -75,7 +75,6 @@ private Q_SLOTS:
     void init();
     void numbers_data();
     void numbers();
-    void firstStart_data();
     void firstStart();
     void roundTrip();
     void macroListFollowsVerAndFiles();
@@ -135,25 +134,21 @@ void TestSettings::numbers()
     QCOMPARE(FormatSingle(ToSingle(once)), once);
 }
 
-void TestSettings::firstStart_data()
-{
-    QTest::addColumn<QByteArray>("keyMap");
-    QTest::newRow("neither file") << QByteArray();
-    QTest::newRow("keymap.ini present") << QByteArray("[KeyMap]\r\nKEY_OK=32\r\n");
-}
-
 void TestSettings::firstStart()
 {
-    QFETCH(QByteArray, keyMap);
-    if (!keyMap.isEmpty())
-        QVERIFY(put(KeyMapFilePath(home_), keyMap));
+    const LoadedSettings first = LoadSettingsIn(home_, AnyScreen);
+    QCOMPARE(contents(SettingsFilePath(home_)), FirstStartSettings);
+    QCOMPARE(contents(KeyMapFilePath(home_)), FirstStartKeyMap);
+    QCOMPARE(first.writes.size(), 2);
+    QCOMPARE(first.window.MacroFiles, QStringList{QString()});
+    // A keymap.ini of the user's own is kept when only setting.ini is missing.
+    const QByteArray keyMap = "[KeyMap]\r\nKEY_OK=32\r\n";
+    QVERIFY(QFile::remove(SettingsFilePath(home_)) && put(KeyMapFilePath(home_), keyMap));
     const LoadedSettings loaded = LoadSettingsIn(home_, AnyScreen);
     QCOMPARE(contents(SettingsFilePath(home_)), FirstStartSettings);
-    QCOMPARE(contents(KeyMapFilePath(home_)), keyMap.isEmpty() ? FirstStartKeyMap : keyMap);
-    QCOMPARE(loaded.writes.size(), keyMap.isEmpty() ? 2 : 1);
-    QCOMPARE(loaded.keyMap.KEY_OK, keyMap.isEmpty() ? 13 : 32);
-    QCOMPARE(loaded.keyMap.KEY_Left, keyMap.isEmpty() ? 37 : 0);
-    QCOMPARE(loaded.window.MacroFiles, QStringList{QString()});
+    QCOMPARE(contents(KeyMapFilePath(home_)), keyMap);
+    QCOMPARE(loaded.writes.size(), 1);
+    QCOMPARE((QList<int>{loaded.keyMap.KEY_OK, loaded.keyMap.KEY_Left}), (QList<int>{32, 0}));
 }
 
 void TestSettings::roundTrip()

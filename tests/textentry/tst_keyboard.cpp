@@ -84,20 +84,11 @@ frmMain& TestKeyboard::start(Mode mode, const std::function<void(Settings&, KeyM
 QString TestKeyboard::framesUntilSentinel()
 {
     window->keyboard().txtInput_KeyDown(123, 0);
-    auto keys = [this] {
-        QList<phonesim::WireEvent> out;
-        for (const phonesim::WireEvent& e : handset->events())
-            if (e.type == phonesim::WireEvent::Type::Key)
-                out << e;
-        return out;
-    };
-    for (int round = 0; round < 50 && !(keys().size() && keys().back().code == KeyCode{3, 3, 12}); ++round)
-        handset->waitForEvents(int(handset->events().size()) + 1, 200);
-    QList<phonesim::WireEvent> decoded = keys();
-    if (decoded.isEmpty() || !(decoded.back().code == KeyCode{3, 3, 12}))
+    QStringList frames;
+    if (!QTest::qWaitFor([&] { return (frames = KeyFrameList(handset->events())).endsWith(u"3312"_qs); }, 10'000))
         return u"sentinel missing"_qs;
-    decoded.removeLast();
-    return KeyFrames(decoded);
+    frames.removeLast();
+    return frames.join(u' ');
 }
 
 void TestKeyboard::namedKeys_data()
