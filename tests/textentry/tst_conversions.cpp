@@ -134,20 +134,12 @@ void TestConversions::keyCodes_data()
     QTest::newRow("あ") << u"あ"_qs << KeyCode{2, 1, 1};
     QTest::newRow("space is row 9, never row 7") << u" "_qs << KeyCode{1, 9, 14};
     QTest::newRow("voiced が is split before") << u"が"_qs << KeyCode{1, 1, 1};
-    QTest::newRow("phone key TEN-#") << u"<TEN-#>"_qs << KeyCode{3, 2, 11};
-    QTest::newRow("phone key CR shares F1's code") << u"<CR>"_qs << KeyCode{3, 3, 1};
 }
 
 void TestConversions::keyCodes()
 {
     QFETCH(QString, character);
     QFETCH(KeyCode, code);
-    if (character.startsWith(u'<')) {
-        const PhoneKey* key = PhoneKeyByName(character.mid(1, character.size() - 2));
-        QVERIFY(key);
-        QCOMPARE(key->code(), code);
-        return;
-    }
     KeyCode found{7, 7, 7};
     QCOMPARE(GetKeyCode(character, found), code != KeyCode());
     QCOMPARE(found, code);
