@@ -1,10 +1,14 @@
 // The macro editor on the offscreen platform over a real main window and a temporary program
 // folder: the selection rule and its question, key recording, the command and macro list
-// operations, the command dialogs, the file chooser, saving and closing. Re-editing a command
-// is typed for real in the real-X tests.
+// operations, the Delete key in both lists, the command dialogs, the file chooser, saving (a
+// save follows the macro shown, typed names saved on closing and published to the main window)
+// and the editor's windows kept on top with the main window. Re-editing a command is typed for
+// real in the real-X tests.
 #include "MacroEditorFixture.h"
+#include "helpwindows/frmAbout.h"
 #include "macros/CommandEditDialogs.h"
 #include "macros/frmFileOpen.h"
+#include "settings/MacroFields.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -26,7 +30,18 @@ private Q_SLOTS:
     void commandDialogs_data();
     void commandDialogs();
     void fileChooser();
+    void saveFollowsTheShownMacro();
+    void deleteKeysMovingAndNo();
+    void keptOnTopWithTheMainWindow();
+    void typedNamesRoundTripOrAreRefused_data();
+    void typedNamesRoundTripOrAreRefused();
 
+private:
+    void writeMacros(const QStringList& names)
+    {
+        for (const QString& name : names)
+            writeMacro(name + u".mcr"_qs, {u'#' + name, u"<UP>"_qs, u"<DOWN>"_qs});
+    }
 };
 
 void TestMacroEditor::selectingAMacro()
@@ -148,8 +163,7 @@ void TestMacroEditor::removingAnEntry()
 {
     QFETCH(QStringList, listed);
     QFETCH(bool, kept);
-    writeMacro(u"a.mcr"_qs, {u"#A"_qs, u"<UP>"_qs});
-    writeMacro(u"b.mcr"_qs, {u"#B"_qs, u"<DOWN>"_qs});
+    writeMacros({u"a"_qs, u"b"_qs});
     frmMacro& e = openEditor(listed);
     e.cmdDelMacro->click();
     QCOMPARE(boxes->shown.last().text, u"ファイルも削除されます。\r\n本当に削除してもよろしいですか？"_qs);
@@ -158,19 +172,18 @@ void TestMacroEditor::removingAnEntry()
     QVERIFY(!e.isVisible());
     QCOMPARE(QFileInfo::exists(macroFolder() + listed[0]), kept);
     QCOMPARE(window->macroFiles(), listed.mid(1));
-    QCOMPARE(window->cmbMacroList->itemText(0), u"B"_qs);
+    QCOMPARE(window->cmbMacroList->itemText(0), u"b"_qs);
 }
 
 void TestMacroEditor::savingNeverReplacesAnotherListedFile()
 {
-    writeMacro(u"a.mcr"_qs, {u"#A"_qs, u"<UP>"_qs});
-    writeMacro(u"b.mcr"_qs, {u"#B"_qs, u"<DOWN>"_qs});
+    writeMacros({u"a"_qs, u"b"_qs});
     frmMacro& e = openEditor({u"a.mcr"_qs, u"b.mcr"_qs});
     // Another listed macro's file name gets an underscore.
     e.txtFileName->setText(u"b"_qs);
     QVERIFY(e.cmdSaveMacro_Click());
     QCOMPARE(entries(e.lstFileName), (QStringList{u"b_.mcr"_qs, u"b.mcr"_qs}));
-    QCOMPARE(Cp932::ReadLines(macroFolder() + u"b.mcr"_qs).lines, (QStringList{u"#B"_qs, u"<DOWN>"_qs}));
+    QCOMPARE(Cp932::ReadLines(macroFolder() + u"b.mcr"_qs).lines, (QStringList{u"#b"_qs, u"<UP>"_qs, u"<DOWN>"_qs}));
     // A new macro is appended and becomes the shown one, so a second save replaces it.
     e.cmdClearMacro->click();
     e.txtMacroName->setText(u"New"_qs);
@@ -248,8 +261,7 @@ void TestMacroEditor::commandDialogs()
 
 void TestMacroEditor::fileChooser()
 {
-    writeMacro(u"b.mcr"_qs, {u"#B"_qs, u"<DOWN>"_qs});
-    writeMacro(u"a.mcr"_qs, {u"#A"_qs, u"<UP>"_qs});
+    writeMacros({u"b"_qs, u"a"_qs});
     writeMacro(u"other.mcr"_qs, {u"#Other, titled"_qs, u"<left>"_qs});
     writeMacro(u"a.mcr.bak"_qs, {u"x"_qs});
     QVERIFY(QDir().mkpath(macroFolder() + u"folder.mcr"_qs));
@@ -275,6 +287,118 @@ void TestMacroEditor::fileChooser()
     QVERIFY(e.MacroEdited);
     QVERIFY(e.cmdSaveMacro_Click());
     QCOMPARE(entries(e.lstFileName), (QStringList{u"other.mcr"_qs, u"b.mcr"_qs}));
+}
+
+void TestMacroEditor::saveFollowsTheShownMacro()
+{
+    writeMacros({u"a"_qs, u"b"_qs});
+    frmMacro& e = openEditor({u"a.mcr"_qs, u"b.mcr"_qs});
+    QListWidget* list = e.lstMacroList;
+    // Ctrl+click takes the selection from the macro shown, which stays shown.
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      list->visualItemRect(list->item(0)).center());
+    QVERIFY(list->selectedItems().isEmpty());
+    e.cmdAddCrlf->click();
+    e.cmdSaveMacro->click();
+    QCOMPARE(entries(e.lstFileName), (QStringList{u"a.mcr"_qs, u"b.mcr"_qs}));
+    QVERIFY(!QFile::exists(macroFolder() + u"a_.mcr"_qs));
+    QCOMPARE(Cp932::ReadLines(macroFolder() + u"a.mcr"_qs).lines, (QStringList{u"#a"_qs, u"<UP>"_qs, u"<DOWN>"_qs, u"<CR>"_qs}));
+}
+
+void TestMacroEditor::deleteKeysMovingAndNo()
+{
+    writeMacros({u"a"_qs, u"b"_qs, u"c"_qs});
+    frmMacro& e = openEditor({u"a.mcr"_qs, u"b.mcr"_qs, u"c.mcr"_qs});
+    frmMacro::selectRow(e.lstMacro, 0);
+    QTest::keyClick(e.lstMacro, Qt::Key_Delete);
+    QCOMPARE(entries(e.lstMacro), QStringList{u"<DOWN>"_qs});
+    // No before the chooser keeps the edits and opens nothing.
+    bool reached = false;
+    whenModal<frmFileOpen>([](frmFileOpen& chooser) { chooser.cmdCancel_Click(); }, reached);
+    boxes->answers = {MsgAnswer::No};
+    e.cmdFileOpen->click();
+    QTest::qWait(0);
+    QVERIFY(!reached);
+    QVERIFY(e.MacroEdited);
+    // Yes gives the edits up for b, which then moves up, loaded again.
+    boxes->answers = {MsgAnswer::Yes};
+    frmMacro::selectRow(e.lstMacroList, 1);
+    e.cmdUpMacro->click();
+    QCOMPARE(entries(e.lstFileName), (QStringList{u"b.mcr"_qs, u"a.mcr"_qs, u"c.mcr"_qs}));
+    QCOMPARE(e.ShownMacroIndex, 0);
+    QCOMPARE(entries(e.lstMacro), (QStringList{u"<UP>"_qs, u"<DOWN>"_qs}));
+    // The Delete key asks; No keeps the macro, Yes removes it from the list only.
+    boxes->answers = {MsgAnswer::No};
+    QTest::keyClick(e.lstMacroList, Qt::Key_Delete);
+    QCOMPARE(entries(e.lstFileName), (QStringList{u"b.mcr"_qs, u"a.mcr"_qs, u"c.mcr"_qs}));
+    boxes->answers = {MsgAnswer::Yes};
+    QTest::keyClick(e.lstMacroList, Qt::Key_Delete);
+    QCOMPARE(boxes->shown.last().text, u"ファイルも削除されます。\r\n本当に削除してもよろしいですか？"_qs);
+    QCOMPARE(entries(e.lstFileName), (QStringList{u"a.mcr"_qs, u"c.mcr"_qs}));
+    QVERIFY(QFile::exists(macroFolder() + u"b.mcr"_qs));
+}
+
+void TestMacroEditor::keptOnTopWithTheMainWindow()
+{
+    frmMacro& e = openEditor({}, [](Settings& s, KeyMap&) { s.MostFront = 1; });
+    frmFileOpen chooser(e);
+    frmLoopEdit loop(e);
+    for (QWidget* w : std::initializer_list<QWidget*>{&e, &chooser, &loop})
+        QVERIFY2(w->windowFlags().testFlag(Qt::WindowStaysOnTopHint), qPrintable(w->objectName()));
+    // The About box from the pop-up menu, on top as well.
+    bool reached = false;
+    whenModal<frmAbout>(
+        [](frmAbout& about) {
+            QVERIFY(about.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+            about.close();
+        },
+        reached);
+    e.close();
+    window->mnuCOMMAND[7]->trigger();
+    QVERIFY(reached);
+}
+
+void TestMacroEditor::typedNamesRoundTripOrAreRefused_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("refusal");
+    QTest::newRow("250 Japanese characters, too long a file name")
+        << QString(250, u'長') << u"マクロを保存できませんでした。"_qs;
+    QTest::newRow("only blanks") << u"   "_qs << QString();
+    QTest::newRow("a comma") << u"買い物,メモ"_qs << QString();
+    QTest::newRow("a leading blank") << u" 先頭"_qs << QString();
+    QTest::newRow("a way out of the folder") << u"../x"_qs << u"ファイル名に無効な文字が含まれています。"_qs;
+}
+
+void TestMacroEditor::typedNamesRoundTripOrAreRefused()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, refusal);
+    frmMacro& e = openEditor({});
+    e.txtMacroName->setText(name);
+    e.txtFileName->setText(name);
+    e.cmdAddCrlf->click();
+    // Closing asks whether to save; the save publishes the list to the main window.
+    boxes->answers = {MsgAnswer::Yes};
+    e.cmdOK->click();
+    QCOMPARE(e.isVisible(), !refusal.isEmpty());
+    if (refusal.isEmpty()) {
+        QCOMPARE(boxes->shown.size(), 1);
+        // What the exit writes into [Macro] reads back as the same list.
+        MainWindowSettings written;
+        written.MacroFiles = window->macroFiles();
+        QCOMPARE(ReadMacroEntries(SettingsFileLines(Settings{}, written), false), QStringList{name + u".mcr"_qs});
+        QCOMPARE(window->cmbMacroList->count(), 1);
+        QCOMPARE(Cp932::ReadLines(macroFolder() + name + u".mcr"_qs).lines, (QStringList{u'#' + name, u"<CR>"_qs}));
+    } else {
+        QVERIFY(boxes->shown.last().text.startsWith(refusal));
+        QCOMPARE(e.lstFileName->count(), 0);
+    }
+    // Nothing but the settings files and the Macro folder, which holds at most the one file.
+    QStringList files = QDir(home->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    QVERIFY(files.removeAll(QFileInfo(macroFolder()).dir().dirName()) <= 1);
+    QCOMPARE(files, (QStringList{u"keymap.ini"_qs, u"setting.ini"_qs}));
+    QVERIFY(QDir(macroFolder()).entryList(QDir::Files).size() <= (refusal.isEmpty() ? 1 : 0));
 }
 
 QTEST_MAIN(TestMacroEditor)
