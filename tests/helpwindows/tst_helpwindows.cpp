@@ -9,7 +9,6 @@
 
 #include <QClipboard>
 #include <QRegularExpression>
-#include <QTextBrowser>
 #include <QTreeWidget>
 
 namespace {

@@ -6,7 +6,6 @@
 #include "settings/frmOption.h"
 
 #include <QTabBar>
-#include <QTextBrowser>
 
 namespace {
 

@@ -12,9 +12,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QInputMethodEvent>
-#include <QLabel>
-#include <QLineEdit>
-#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
