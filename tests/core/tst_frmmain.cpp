@@ -1,10 +1,8 @@
-// The main window on the offscreen platform against the simulated handset: start-up, the
-// power switch and the port's failures, the pop-up menu, clearing, the exit order, and the
-// single running copy.
+// The main window on the offscreen platform against the simulated handset: the power switch
+// and the port's failures, the exit order, and a lock left by a killed copy. A second copy of
+// the real program is started in the release tests; the pop-up menu is used by the macro runs.
 #include "MainWindowFixture.h"
 #include "core/SingleInstance.h"
-#include "platform/Cp932.h"
-#include "settings/MacroTitle.h"
 
 #include <QFileInfo>
 #include <QProcess>
@@ -62,37 +60,21 @@ class TestFrmMain : public QObject, private MainWindowFixture {
 private Q_SLOTS:
     void init() { QVERIFY(setUpFixture()); }
     void cleanup() { tearDownFixture(); }
-    void powerSwitch_data();
-    void powerSwitch();
+    void powerSwitchAndTheExitOrder();
     void failedOpeningUnticks_data();
     void failedOpeningUnticks();
     void deviceWithoutPermission();
-    void rightClickMenu();
-    void clearEmptiesTheBoxes();
-    void closeBoxClosesThePortBeforeWriting();
-    void secondCopyTouchesNothing();
     void killedCopyDoesNotBlock();
-
 };
 
-void TestFrmMain::powerSwitch_data()
+// The switch opens and closes the port, the cable's commands with it; at exit the port closes,
+// the cable's off command last, before setting.ini is written.
+void TestFrmMain::powerSwitchAndTheExitOrder()
 {
-    QTest::addColumn<int>("reudo");
-    QTest::addColumn<QByteArray>("onBytes");
-    QTest::addColumn<QByteArray>("offBytes");
-    QTest::newRow("REUDO cable") << 1 << QByteArray("ATQ1%B0\rAT-WT=1\r") << QByteArray("AT-WT=0\r");
-    QTest::newRow("plain cable") << 0 << QByteArray() << QByteArray();
-}
-
-void TestFrmMain::powerSwitch()
-{
-    QFETCH(int, reudo);
-    QFETCH(QByteArray, onBytes);
-    QFETCH(QByteArray, offBytes);
     Settings settings;
-    settings.REUDOcable = std::int16_t(reudo);
+    settings.REUDOcable = 1;
     frmMain& w = startWindow(settings);
-    // It starts with the power off.
+    const QByteArray before = fileBytes(settingsPath());
     QVERIFY(w.txtInput->isReadOnly() && !w.mscCOM().isOpen());
     QTest::mouseClick(w.chkPower, Qt::LeftButton);
     QCOMPARE(w.chkPower->text(), u"OFF(&P)"_qs);
@@ -102,10 +84,26 @@ void TestFrmMain::powerSwitch()
     QCOMPARE(w.chkPower->text(), u"ON(&P)"_qs);
     QVERIFY(w.txtInput->isReadOnly() && !w.mscCOM().isOpen());
     QCOMPARE(w.chkGetStatus->value(), 0);
-    if (!onBytes.isEmpty())
-        QVERIFY(handset->waitForReceived(int((onBytes + offBytes).size()), 5000));
-    QCOMPARE(handset->received(), onBytes + offBytes);
+    QVERIFY(handset->waitForReceived(24, 5000));
+    QCOMPARE(handset->received(), QByteArray("ATQ1%B0\rAT-WT=1\rAT-WT=0\r"));
     QVERIFY(boxes->shown.isEmpty());
+
+    w.chkPower->setValue(1);
+    QVERIFY(handset->waitForReceived(40, 5000));
+    w.chkHideOn->setValue(0);
+    QByteArray atCableOff;
+    connect(&w.mscCOM(), &SerialPortService::written, this, [&](const QByteArray& block) {
+        if (block == "AT-WT=0\r")
+            atCableOff = fileBytes(settingsPath());
+    });
+    w.close();
+    QVERIFY(w.exited());
+    QVERIFY(!w.mscCOM().isOpen());
+    QCOMPARE(atCableOff, before);
+    QVERIFY(handset->waitForReceived(48, 5000));
+    QVERIFY(handset->received().endsWith("AT-WT=0\r"));
+    QVERIFY(fileBytes(settingsPath()).contains("HideOn=0\r\n"));
+    QVERIFY(QFileInfo::exists(KeyMapFilePath(home->path() + u'/')));
 }
 
 void TestFrmMain::failedOpeningUnticks_data()
@@ -161,100 +159,6 @@ void TestFrmMain::deviceWithoutPermission()
     // The user learns what to do about it, and the switch is off again.
     QVERIFY2(out.contains(u"権限がありません"_qs) && out.contains(u"dialout"_qs), qPrintable(out));
     QVERIFY2(out.contains(u"power 0 open 0"_qs), qPrintable(out));
-}
-
-void TestFrmMain::rightClickMenu()
-{
-    const QStringList titles{u"朝の挨拶"_qs, u"マクロ2"_qs, u"マクロ3"_qs};
-    MainWindowSettings state;
-    state.HideOn = 0;
-    state.MacroFiles.clear();
-    QVERIFY(QDir().mkpath(MacroFolder(home->path() + u'/')));
-    for (const QString& title : titles) {
-        state.MacroFiles.append(title + u".mcr"_qs);
-        QVERIFY(Cp932::WriteLines(MacroFolder(home->path() + u'/') + state.MacroFiles.last(), {u'#' + title}).ok);
-    }
-    frmMain& w = startWindow(Settings{}, state);
-    QVERIFY(w.Form_MouseUp(Qt::RightButton, w.mapToGlobal(QPoint(5, 5))));
-    QStringList visible;
-    for (QAction* entry : w.mnuMACRO)
-        if (entry->isVisible())
-            visible.append(entry->text());
-    QCOMPARE(visible, titles);
-    w.mnuMENU->close();
-    QVERIFY(!w.Form_MouseUp(Qt::LeftButton, QPoint()));
-    // The compact window has no menu.
-    w.chkHideOn->setValue(1);
-    QVERIFY(!w.Form_MouseUp(Qt::RightButton, QPoint()));
-    QVERIFY(!w.mnuMENU->isVisible());
-}
-
-void TestFrmMain::clearEmptiesTheBoxes()
-{
-    frmMain& w = openWindow();
-    w.txtInputBuffer->prependLine(u"電話番号:0901234"_qs);
-    w.txtNonArea->setText(u"圏外"_qs);
-    w.picAntena->clearDrawing();
-    w.picAntena->printText({35, 0}, u"14db"_qs);
-    QTest::mouseClick(w.cmdClear, Qt::LeftButton);
-    QVERIFY(w.txtInputBuffer->logText().isEmpty() && w.txtNonArea->text().isEmpty());
-    QVERIFY(w.picAntena->printedText().isEmpty());
-    QCOMPARE(w.picAntena->blackBoxes().size(), 1);
-}
-
-void TestFrmMain::closeBoxClosesThePortBeforeWriting()
-{
-    Settings settings;
-    settings.REUDOcable = 1;
-    frmMain& w = startWindow(settings);
-    const QByteArray before = fileBytes(settingsPath());
-    QTest::mouseClick(w.chkPower, Qt::LeftButton);
-    QVERIFY(handset->waitForReceived(16, 5000));
-    w.chkHideOn->setValue(0);
-
-    // What setting.ini holds at the moment the cable's off command goes out.
-    QByteArray atCableOff;
-    connect(&w.mscCOM(), &SerialPortService::written, this, [&](const QByteArray& block) {
-        if (block == "AT-WT=0\r")
-            atCableOff = fileBytes(settingsPath());
-    });
-    w.close();
-    QVERIFY(w.exited());
-    QVERIFY(!w.mscCOM().isOpen());
-    QCOMPARE(atCableOff, before);
-    QVERIFY(handset->waitForReceived(24, 5000));
-    QVERIFY(handset->received().endsWith("AT-WT=0\r"));
-    QVERIFY(fileBytes(settingsPath()).contains("HideOn=0\r\n"));
-    QVERIFY(QFileInfo::exists(KeyMapFilePath(home->path() + u'/')));
-}
-
-void TestFrmMain::secondCopyTouchesNothing()
-{
-    frmMain& first = openWindow();
-    first.hide();
-    const auto snapshot = [this] {
-        QStringList files;
-        for (const QString& file : {settingsPath(), KeyMapFilePath(home->path() + u'/')})
-            files << QFileInfo(file).lastModified().toString(Qt::ISODateWithMs) + QString::fromLatin1(fileBytes(file));
-        return files;
-    };
-    const QStringList before = snapshot();
-
-    QProcess holder;
-    QVERIFY(startHolder(holder, u"--hold-lock"_qs, home->path() + u'/'));
-    QProcess second;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(u"YUBISAKI_MESSAGE_LOG"_qs, home->filePath(u"messages.txt"_qs));
-    env.insert(u"QT_QPA_PLATFORM"_qs, u"offscreen"_qs);
-    second.setProcessEnvironment(env);
-    second.start(QStringLiteral(YUBISAKI_EXECUTABLE), {});
-    QVERIFY(second.waitForFinished(30000));
-    holder.closeWriteChannel();
-    QVERIFY(holder.waitForFinished(10000));
-    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
-    const QString messages = QString::fromUtf8(fileBytes(home->filePath(u"messages.txt"_qs)));
-    QCOMPARE(messages, QStringLiteral("%1\tユビサキ！\tすでに起動していますよ！\n").arg(int(MsgIcon::Critical)));
-    QCOMPARE(snapshot(), before);
 }
 
 void TestFrmMain::killedCopyDoesNotBlock()

@@ -1,17 +1,14 @@
 // The help windows over a real main window: the key help tables and their window (the model read
-// at load and stored at close, the table refilled from the current key map, the copy), the help
-// viewer over the help file the build compiles, and the About box's links.
+// at load and stored at close, the table refilled from the current key map, the copy), and the
+// About box's links. The help topics are opened from the options and the macro editor.
 #include "MainWindowFixture.h"
-#include "core/ProgramInfo.h"
 #include "helpwindows/KeyHelpTable.h"
 #include "helpwindows/frmAbout.h"
 #include "helpwindows/frmKeyHelp.h"
 #include "platform/DesktopServices.h"
-#include "platform/HelpViewer.h"
 
 #include <QClipboard>
 #include <QRegularExpression>
-#include <QTextBrowser>
 #include <QTreeWidget>
 
 namespace {
@@ -51,26 +48,19 @@ private Q_SLOTS:
     void cleanup() { tearDownFixture(); }
     void everyModelsFunctionKeysOnce();
     void remappedKeysEverywhere();
-    void tableTexts();
-    void keyHelpLoadsTheStoredModel_data();
-    void keyHelpLoadsTheStoredModel();
     void keyHelpRefillsAndCopies();
-    void keyHelpStoresTheModelAtClose();
-    void keyHelpNeverKeptOnTop();
-    void helpViewer();
-    void aboutLinks_data();
+    void keyHelpLoadsAndStoresTheModel();
     void aboutLinks();
 
 private:
-    frmMain& start(const QString& pdcType = u"P504i"_qs, std::int16_t mostFront = 0);
+    frmMain& start(const QString& pdcType = u"P504i"_qs);
     frmKeyHelp& openKeyHelp();
 };
 
-frmMain& TestHelpWindows::start(const QString& pdcType, std::int16_t mostFront)
+frmMain& TestHelpWindows::start(const QString& pdcType)
 {
     Settings s;
     s.PdcType = pdcType;
-    s.MostFront = mostFront;
     return startWindow(s);
 }
 
@@ -131,42 +121,6 @@ void TestHelpWindows::remappedKeysEverywhere()
     }
 }
 
-void TestHelpWindows::tableTexts()
-{
-    // A key without a name leaves its cell empty rather than a wrong name.
-    KeyMap letters;
-    letters.KEY_OK = 'A';
-    letters.KEY_Clear2 = 112;
-    const QList<KeyHelpRow> rows = KeyHelpRows(u"P504i", letters);
-    QCOMPARE(Cells(rows.mid(1, 3)), (QStringList{u"|決定キー|―|○"_qs, u"Shift + |文中の改行|―|○"_qs,
-                                                  u"BSまたは、Del|クリアキー|―|○"_qs}));
-    for (const QString& other : {QString(), u"p504i"_qs, u"P504is"_qs, u"P504i "_qs})
-        QVERIFY(KeyHelpRows(other, KeyMap{}).isEmpty());
-    QCOMPARE(KeyHelpCopyText({{u"Return"_qs, u"決定キー"_qs, u"―"_qs, u"○"_qs}, {{}, u"または"_qs, {}, {}}}),
-             u"Return, 決定キー, ―, \r\n, または, , \r\n"_qs);
-}
-
-void TestHelpWindows::keyHelpLoadsTheStoredModel_data()
-{
-    QTest::addColumn<QString>("pdcType");
-    QTest::addColumn<QString>("shown"); // empty: nothing selected, no table
-    QTest::newRow("N504is") << u"N504is"_qs << u"N504is"_qs;
-    QTest::newRow("other letter case: nothing") << u"n504is"_qs << QString();
-}
-
-void TestHelpWindows::keyHelpLoadsTheStoredModel()
-{
-    QFETCH(QString, pdcType);
-    QFETCH(QString, shown);
-    frmMain& w = start(pdcType);
-    frmKeyHelp& help = openKeyHelp();
-    QCOMPARE(help.cmbPdcType->currentText(), shown);
-    QCOMPARE(ListCells(help.lstKeyHelp), Cells(KeyHelpRows(shown, KeyMap{})));
-    QTest::mouseClick(help.cmdClose, Qt::LeftButton);
-    QTRY_VERIFY(!w.keyHelpWindow());
-    QCOMPARE(w.settings().PdcType, shown);
-}
-
 void TestHelpWindows::keyHelpRefillsAndCopies()
 {
     frmMain& w = start();
@@ -192,16 +146,20 @@ void TestHelpWindows::keyHelpRefillsAndCopies()
              u"PageDown, オンフック(電話切断), ―, \r\n, メール作成画面で押すと､現在の時刻を表示, , \r\n"_qs);
 }
 
-void TestHelpWindows::keyHelpStoresTheModelAtClose()
+// The model is read at opening and stored at closing, or at the program's exit.
+void TestHelpWindows::keyHelpLoadsAndStoresTheModel()
 {
-    frmMain& w = start();
+    frmMain& w = start(u"n504is"_qs);
     frmKeyHelp& first = openKeyHelp();
     QVERIFY(!first.isModal());
+    // Another letter case names no model: nothing selected, no table.
+    QCOMPARE(first.cmbPdcType->currentText(), QString());
+    QCOMPARE(first.lstKeyHelp->topLevelItemCount(), 0);
     // A second click brings the open window forward instead of another one.
     QTest::mouseClick(w.cmdKeyHelp, Qt::LeftButton);
     QCOMPARE(w.keyHelpWindow(), &first);
     first.cmbPdcType->setCurrentIndex(first.cmbPdcType->findText(u"N210i"_qs));
-    QCOMPARE(w.settings().PdcType, u"P504i"_qs); // only at close
+    QCOMPARE(w.settings().PdcType, u"n504is"_qs); // only at close
     first.close();
     QTRY_VERIFY(!w.keyHelpWindow());
     QCOMPARE(w.settings().PdcType, u"N210i"_qs);
@@ -209,68 +167,25 @@ void TestHelpWindows::keyHelpStoresTheModelAtClose()
     QPointer<frmKeyHelp> second = w.keyHelpWindow();
     QVERIFY(second);
     QCOMPARE(second->cmbPdcType->currentText(), u"N210i"_qs);
-    // An exit with the window open stores its model too.
+    QCOMPARE(ListCells(second->lstKeyHelp), Cells(KeyHelpRows(u"N210i", KeyMap{})));
     second->cmbPdcType->setCurrentIndex(second->cmbPdcType->findText(u"SO503i"_qs));
     w.close();
     QVERIFY(w.exited() && !second);
     QVERIFY(fileBytes(settingsPath()).contains("PdcType=SO503i\r\n"));
 }
 
-void TestHelpWindows::keyHelpNeverKeptOnTop()
-{
-    frmMain& w = start(u"P504i"_qs, 1);
-    QVERIFY(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    frmKeyHelp& help = openKeyHelp();
-    help.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&help));
-    QEvent activation(QEvent::ActivationChange);
-    QApplication::sendEvent(&help, &activation);
-    QVERIFY(!help.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    // Not owned by the main window, so that window's order does not carry it along.
-    QVERIFY(!help.parentWidget());
-}
-
-void TestHelpWindows::helpViewer()
-{
-    HelpViewer viewer;
-    viewer.initialise(QStringLiteral(YUBISAKI_TEST_CHM));
-    QWidget owner;
-    QVERIFY(!viewer.showContext(&owner, 99));
-    QVERIFY(!viewer.window());
-    QVERIFY(viewer.showContext(&owner, 22));
-    QCOMPARE(viewer.currentTopic(), u"keymap.html"_qs);
-    QCOMPARE(viewer.window()->windowTitle(), u"キーの割り当て"_qs);
-    QVERIFY(viewer.showContents(&owner));
-    QCOMPARE(viewer.currentTopic(), u"index.html"_qs);
-    viewer.shutDown();
-    QVERIFY(!viewer.window());
-    // A missing help file opens nothing and says nothing.
-    HelpViewer missing;
-    missing.initialise(home->filePath(u"yubisaki.chm"_qs));
-    QVERIFY(!missing.showContents(&owner) && !missing.showContext(&owner, 20) && !missing.window());
-}
-
-void TestHelpWindows::aboutLinks_data()
-{
-    QTest::addColumn<bool>("mail");
-    QTest::addColumn<QString>("target");
-    QTest::newRow("home page") << false << frmAbout::HomePage();
-    QTest::newRow("mail with mailto:") << true << u"mailto:"_qs + frmAbout::MailAddress();
-}
-
 void TestHelpWindows::aboutLinks()
 {
-    QFETCH(bool, mail);
-    QFETCH(QString, target);
-    QCOMPARE(ProgramInfo::AboutVersionText(1, 28, mail ? 3 : 0), mail ? u"Ver 1.28.3"_qs : u"Ver 1.28"_qs);
     RecordingDesktopServices shell;
-    frmAbout about(0);
-    about.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&about));
-    QTest::mouseClick(mail ? about.lblMAIL : about.lblHOMEPAGE, Qt::LeftButton);
-    QCOMPARE(shell.opened, QStringList{target});
-    QVERIFY(!about.isVisible());
-    QCOMPARE(about.result(), int(QDialog::Accepted));
+    for (const bool mail : {false, true}) {
+        frmAbout about(0);
+        about.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&about));
+        QTest::mouseClick(mail ? about.lblMAIL : about.lblHOMEPAGE, Qt::LeftButton);
+        QVERIFY(!about.isVisible());
+        QCOMPARE(about.result(), int(QDialog::Accepted));
+    }
+    QCOMPARE(shell.opened, (QStringList{frmAbout::HomePage(), u"mailto:"_qs + frmAbout::MailAddress()}));
 }
 
 QTEST_MAIN(TestHelpWindows)

@@ -1,28 +1,15 @@
 // Macro runs in the real main window on the offscreen platform, against the simulated
 // handset: through the start button, the pop-up menu and "/M"; ESC; the names that are
-// refused; saving a macro file.
+// refused.
 #include "HandsetKeys.h"
 #include "MacroWindowFixture.h"
-#include "core/frmMain.h"
-#include "macros/MacroSave.h"
-#include "phonesim/Handset.h"
-#include "platform/Cp932.h"
 #include "platform/SleepingWait.h"
-#include "settings/MacroTitle.h"
-#include "settings/SettingsFiles.h"
 
 #include <QAction>
-#include <QComboBox>
 #include <QDir>
+#include <QMenu>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QFileInfo>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
 #include <QTimer>
-
-#include <functional>
 
 namespace {
 
@@ -35,17 +22,14 @@ class TestMacroRun : public QObject, private MacroWindowFixture {
 private Q_SLOTS:
     void init() { QVERIFY(setUpFixture()); }
     void cleanup() { tearDownFixture(); }
-    void keysReachTheHandset_data();
     void keysReachTheHandset();
     void pausesAndTheLockedWindow();
     void escStopsARun_data();
     void escStopsARun();
     void commandLineRun();
-    void commandLineRunWithoutAPort();
     void refusedNames_data();
     void refusedNames();
     void listedMacrosRunTheRightFile();
-    void savingAMacro();
 
 private:
     bool waitForSentinel();
@@ -63,43 +47,19 @@ bool TestMacroRun::waitForSentinel()
         10'000);
 }
 
-void TestMacroRun::keysReachTheHandset_data()
-{
-    QTest::addColumn<QStringList>("macro");
-    QTest::addColumn<QString>("tweak");
-    QTest::addColumn<QString>("frames");
-    QTest::addColumn<QString>("screen");
-    QTest::newRow("loop 3 around UP") << QStringList{u"<LOOP>3"_qs, u"  <UP>"_qs, u"<LOOPEND>"_qs} << QString()
-                                      << u"311 311 311"_qs << QString();
-    QTest::newRow("TEN-1 with the swap is the 7 key") << QStringList{u"<TEN-1>"_qs} << u"TenKeySwap"_qs << u"327"_qs
-                                                      << QString();
-    QTest::newRow("OK follows a remapped KEY_OK") << QStringList{u"<OK>"_qs} << u"OkIsA"_qs << u"362"_qs << QString();
-    QTest::newRow("CR") << QStringList{u"<cr>"_qs} << QString() << u"331"_qs << QString();
-    QTest::newRow("CTRL then F13") << QStringList{u"<CTRL>"_qs, u"<F13>"_qs} << QString() << u"9313"_qs << QString();
-    QTest::newRow("text: kana, voiced kana, ASCII")
-        << QStringList{u"<TEXT>かがa!"_qs} << QString() << QString() << u"かがa!"_qs;
-}
-
+// Text with voiced kana, a loop, a keypad key under the swap and OK under a remapped KEY_OK.
 void TestMacroRun::keysReachTheHandset()
 {
-    QFETCH(QStringList, macro);
-    QFETCH(QString, tweak);
-    QFETCH(QString, frames);
-    QFETCH(QString, screen);
-    writeMacro(u"m.mcr"_qs, QStringList{u"#m"_qs} + macro + QStringList{u"<F12>"_qs});
-    frmMain& w = start({u"m.mcr"_qs}, [&](Settings& s, KeyMap& k) {
-        if (tweak == u"TenKeySwap")
-            s.TenKeySwap = 1;
-        if (tweak == u"OkIsA")
-            k.KEY_OK = 65;
+    writeMacro(u"m.mcr"_qs, {u"#m"_qs, u"<TEXT>かがa!"_qs, u"<LOOP>3"_qs, u"  <UP>"_qs, u"<LOOPEND>"_qs, u"<TEN-1>"_qs,
+                             u"<OK>"_qs, u"<F12>"_qs});
+    frmMain& w = start({u"m.mcr"_qs}, [](Settings& s, KeyMap& k) {
+        s.TenKeySwap = 1;
+        k.KEY_OK = 65;
     });
-    QCOMPARE(w.cmbMacroList->count(), 1);
     w.cmdMacroStart->click();
     QVERIFY(waitForSentinel());
-    if (!frames.isEmpty())
-        QCOMPARE(KeyFrames(handset->events()), frames + u" 3312"_qs);
-    if (!screen.isEmpty())
-        QCOMPARE(handset->screen().text(), screen);
+    QCOMPARE(KeyFrameList(handset->events()).mid(5).join(u' '), u"311 311 311 327 362 3312"_qs);
+    QCOMPARE(handset->screen().text(), u"かがa!"_qs);
     QVERIFY(boxes->shown.isEmpty());
 }
 
@@ -107,13 +67,9 @@ void TestMacroRun::pausesAndTheLockedWindow()
 {
     writeMacro(u"p.mcr"_qs, {u"#p"_qs, u"<LOOP>3"_qs, u"<UP>"_qs, u"<LOOPEND>"_qs, u"<DIALOG>"_qs, u"<F12>"_qs});
     frmMain& w = start({u"p.mcr"_qs}, [](Settings& s, KeyMap&) { s.MacroWait = 0.2f; });
-    QString titleDuring;
-    bool exitEnabledDuring = true;
-    bool inputReadOnlyDuring = false;
+    QStringList during; // the title, whether Exit is enabled and whether the input box is read-only
     boxes->onShow = [&](const ShownMessage&) {
-        titleDuring = w.windowTitle();
-        exitEnabledDuring = w.cmdExit->isEnabled();
-        inputReadOnlyDuring = w.txtInput->isReadOnly();
+        during << w.windowTitle() << QString::number(w.cmdExit->isEnabled()) << QString::number(w.txtInput->isReadOnly());
     };
     QElapsedTimer clock;
     clock.start();
@@ -128,10 +84,7 @@ void TestMacroRun::pausesAndTheLockedWindow()
         QVERIFY(events[i].ns - events[i - 1].ns >= 190'000'000);
     QCOMPARE(boxes->shown.size(), 1);
     QCOMPARE(boxes->shown[0].text, u"OKを押すと続行します。"_qs);
-    QCOMPARE(boxes->shown[0].icon, MsgIcon::Information);
-    QCOMPARE(titleDuring, u"ユビサキ!(ESCで中止)"_qs);
-    QVERIFY(!exitEnabledDuring);
-    QVERIFY(inputReadOnlyDuring);
+    QCOMPARE(during, (QStringList{u"ユビサキ!(ESCで中止)"_qs, u"0"_qs, u"1"_qs}));
     QCOMPARE(w.windowTitle(), u"ユビサキ!"_qs);
     QVERIFY(w.cmdExit->isEnabled() && w.chkPower->isEnabled() && w.cmdMacroStart->isEnabled());
     QVERIFY(!w.txtInput->isReadOnly());
@@ -215,20 +168,6 @@ void TestMacroRun::commandLineRun()
     QVERIFY(boxes->shown.isEmpty());
 }
 
-void TestMacroRun::commandLineRunWithoutAPort()
-{
-    // The port's message is shown, the run walks with nothing sent, the window stays.
-    writeMacro(u"test.mcr"_qs, {u"#test"_qs, u"<UP>"_qs, u"<DIALOG>done"_qs});
-    qputenv("YUBISAKI_COM1", "/dev/yubisaki-missing");
-    frmMain& w = start({}, {}, {u"/m"_qs, u"test"_qs});
-    QVERIFY(QTest::qWaitFor([&] { return boxes->shown.size() >= 2; }, 5000));
-    QCOMPARE(boxes->shown[0].text, SerialLink::InvalidPortText());
-    QCOMPARE(boxes->shown[1].text, u"done"_qs);
-    QCOMPARE(w.chkPower->value(), 0);
-    QVERIFY(handset->events().isEmpty());
-    QVERIFY(w.isVisible());
-}
-
 void TestMacroRun::refusedNames_data()
 {
     QTest::addColumn<QString>("name");
@@ -246,6 +185,8 @@ void TestMacroRun::refusedNames()
     QVERIFY(Cp932::WriteLines(home->filePath(u"outside.mcr"_qs), {u"#o"_qs, u"<UP>"_qs}).ok);
     QDir().mkpath(macroFolder() + u"sub"_qs);
     QVERIFY(Cp932::WriteLines(macroFolder() + u"sub/inside.mcr"_qs, {u"#i"_qs, u"<UP>"_qs}).ok);
+    // Here a backslash is part of a file name, but a stored list from Windows means a way out.
+    QVERIFY(Cp932::WriteLines(macroFolder() + u"..\\outside.mcr"_qs, {u"#b"_qs, u"<UP>"_qs}).ok);
 
     // Not listed from setting.ini, not run after "/M".
     frmMain& w = start({name}, {}, {u"/M"_qs, name});
@@ -262,11 +203,19 @@ void TestMacroRun::listedMacrosRunTheRightFile()
     writeMacro(u"c.mcr"_qs, {u"<DOWN>"_qs, u"<F12>"_qs}); // no title line
     // b.mcr is listed in setting.ini but missing.
     frmMain& w = start({u"a.mcr"_qs, u"b.mcr"_qs, u"c.mcr"_qs});
+    // The pop-up menu lists the same items; the compact window has none.
     QCOMPARE(w.cmbMacroList->count(), 2);
-    QCOMPARE(w.cmbMacroList->itemText(0), u"Alpha"_qs);
-    QCOMPARE(w.cmbMacroList->itemText(1), u"c.mcr"_qs);
-    // The second item, from the pop-up menu, is c.mcr and not the missing b.mcr.
+    QVERIFY(!w.Form_MouseUp(Qt::RightButton, w.mapToGlobal(QPoint(5, 5))));
+    w.chkHideOn->setValue(0);
+    QVERIFY(w.Form_MouseUp(Qt::RightButton, w.mapToGlobal(QPoint(5, 5))));
+    QStringList visible;
+    for (QAction* entry : w.mnuMACRO)
+        if (entry->isVisible())
+            visible.append(entry->text());
+    QCOMPARE(visible, (QStringList{u"Alpha"_qs, u"c.mcr"_qs}));
+    // The second item is c.mcr and not the missing b.mcr.
     w.mnuMACRO[1]->trigger();
+    w.mnuMENU->close();
     QVERIFY(waitForSentinel());
     QCOMPARE(KeyFrames(handset->events()), u"312 3312"_qs);
     QCOMPARE(w.cmbMacroList->currentIndex(), 1);
@@ -277,30 +226,6 @@ void TestMacroRun::listedMacrosRunTheRightFile()
     const int before = int(handset->events().size());
     w.cmdMacroStart->click();
     QCOMPARE(int(handset->events().size()), before);
-}
-
-void TestMacroRun::savingAMacro()
-{
-    start({});
-    QString file = u"new"_qs;
-    QVERIFY(MacroSave(u"新しい"_qs, file, {u"<LOOP>2"_qs, u"<TEXT>かな"_qs, u"<LOOPEND>"_qs}));
-    QCOMPARE(file, u"new.mcr"_qs);
-    QFile saved(macroFolder() + file);
-    QVERIFY(saved.open(QIODevice::ReadOnly));
-    QCOMPARE(saved.readAll(), Cp932::Encode(u"#新しい\r\n<LOOP>2\r\n  <TEXT>かな\r\n<LOOPEND>\r\n"_qs));
-    saved.close();
-
-    // A refusal writes nothing; a folder that cannot be written is reported, the old file kept.
-    QString bad = u"a?b"_qs;
-    QVERIFY(!MacroSave(u"t"_qs, bad, {}));
-    QCOMPARE(bad, u"a?b"_qs);
-    // A file that cannot be replaced (a folder of that name) is reported.
-    QVERIFY(QDir().mkpath(macroFolder() + u"TAKEN.MCR"_qs));
-    QString again = u"TAKEN.MCR"_qs;
-    QVERIFY(!MacroSave(u"other"_qs, again, {u"<UP>"_qs}));
-    QVERIFY(boxes->shown.last().text.startsWith(u"マクロを保存できませんでした。"_qs));
-    QVERIFY(QFileInfo(macroFolder() + u"TAKEN.MCR"_qs).isDir());
-    QCOMPARE(again, u"TAKEN.MCR"_qs);
 }
 
 QTEST_MAIN(TestMacroRun)

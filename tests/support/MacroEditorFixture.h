@@ -1,5 +1,4 @@
-// The macro editor opened over a started main window, and the modal dialogs it opens reached
-// while their exec() runs.
+// The macro editor opened over a started main window.
 #pragma once
 
 #include "MacroWindowFixture.h"
@@ -7,7 +6,6 @@
 
 #include <QListWidget>
 #include <QPointer>
-#include <QTimer>
 
 struct MacroEditorFixture : MacroWindowFixture {
     QPointer<frmMacro> editor;
@@ -36,19 +34,5 @@ struct MacroEditorFixture : MacroWindowFixture {
         const QPoint at = list->visualItemRect(list->item(row)).center();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
-    }
-
-    // Runs `act` on the modal dialog of type D once its exec() has shown it; `reached` says
-    // whether it was.
-    template <typename D>
-    static void whenModal(std::function<void(D&)> act, bool& reached)
-    {
-        reached = false;
-        QTimer::singleShot(0, qApp, [act = std::move(act), &reached] {
-            if (auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget())) {
-                reached = true;
-                act(*dialog);
-            }
-        });
     }
 };

@@ -1,5 +1,6 @@
 // The ground of every main-window test: a temporary program folder, the simulated handset on
-// COM1, scripted message boxes, the window started over them, and the widgets such tests reach.
+// COM1, scripted message boxes, the window started over them, the widgets such tests reach, and
+// the modal dialogs it opens reached while their exec() runs.
 // The window is torn down first, while its port still has a handset at the other end.
 #pragma once
 
@@ -17,7 +18,9 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
+#include <functional>
 #include <memory>
 
 struct MainWindowFixture {
@@ -62,6 +65,20 @@ struct MainWindowFixture {
     {
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    // Runs `act` on the modal dialog of type D once its exec() has shown it; `reached` says
+    // whether it was.
+    template <typename D>
+    static void whenModal(std::function<void(D&)> act, bool& reached)
+    {
+        reached = false;
+        QTimer::singleShot(0, qApp, [act = std::move(act), &reached] {
+            if (auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget())) {
+                reached = true;
+                act(*dialog);
+            }
+        });
     }
 
     void tearDownFixture()
