@@ -37,14 +37,18 @@ private Q_SLOTS:
 void TestLineSpeed::closingSendsTheCableOffLastAtTheLineSpeed_data()
 {
     QTest::addColumn<QString>("closing");
-    QTest::newRow("power off") << u"power"_qs;
-    QTest::newRow("exit") << u"exit"_qs;
-    QTest::newRow("a query that opened the port") << u"query"_qs;
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("power off") << u"power"_qs << kTwenty;
+    QTest::newRow("exit") << u"exit"_qs << kTwenty;
+    QTest::newRow("a query that opened the port") << u"query"_qs << kTwenty;
+    // Far more than the handset's buffer: none of it may be left where the flush cannot reach.
+    QTest::newRow("power off during a long paste") << u"power"_qs << kTwenty.repeated(60);
 }
 
 void TestLineSpeed::closingSendsTheCableOffLastAtTheLineSpeed()
 {
     QFETCH(QString, closing);
+    QFETCH(QString, typed);
     // The handset runs as its own process, reading the line while the program drains it.
     QProcess phonesim;
     phonesim.start(QCoreApplication::applicationDirPath() + u"/phonesim"_qs, {u"--headless"_qs, u"--paced"_qs});
@@ -64,12 +68,12 @@ void TestLineSpeed::closingSendsTheCableOffLastAtTheLineSpeed()
         w.setReplyTimeout(0.5f);
         // Keys go out on the port the query opened while it waits for a reply that never comes.
         QTimer::singleShot(100, &w, [&] {
-            for (const QChar c : kTwenty)
+            for (const QChar c : typed)
                 w.typist().TypeCharacter(c);
         });
         w.cmdGetNumber->click();
     } else {
-        w.txtInput->insert(kTwenty);
+        w.txtInput->insert(typed);
         WaitSeconds(0.2f);
         if (closing == u"power"_qs)
             w.chkPower->setValue(0);
