@@ -194,6 +194,7 @@ void TestKeyboard::namedKeys_data()
     row("n k a k go out half-width", Romaji, {},
         {{Qt::Key_N, none, u"n"_qs}, {Qt::Key_K, none, u"k"_qs}, {Qt::Key_A, none, u"a"_qs}, {Qt::Key_K, none, u"k"_qs}},
         "", qPrintable(typedAs(u"nkak"_qs)), {}, u"nkak"_qs);
+    row("alt+shift+letter types nothing", Unconverted, {}, {{Qt::Key_Q, Qt::AltModifier | shift, u"Q"_qs}}, "", "", {}, {});
     row("shift+0 in kana keyboard input is を", Kana, {}, {{Qt::Key_0, shift, u"0"_qs}}, "", qPrintable(typedAs(u"を"_qs)), {}, u"を"_qs);
 }
 
