@@ -1,7 +1,6 @@
 // ユビサキ: operate a PDC handset from the PC keyboard.
 #include "core/CommandLine.h"
 #include "core/ProgramIcon.h"
-#include "core/ProgramInfo.h"
 #include "core/SingleInstance.h"
 #include "core/frmMain.h"
 #include "platform/HelpViewer.h"
@@ -65,7 +64,6 @@ int main(int argc, char** argv)
     clock.start();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("yubisaki"));
-    QApplication::setApplicationDisplayName(ProgramInfo::Title());
     QApplication::setWindowIcon(ProgramIcon());
 
     InstallMessageLogFromEnvironment();

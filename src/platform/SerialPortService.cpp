@@ -71,7 +71,6 @@ SerialPortService::SerialPortService(QObject* parent) : QObject(parent)
     settings_ = *ParsePortSettings(settingsText_);
     connect(&port_, &QSerialPort::readyRead, this, &SerialPortService::onReadyRead);
     connect(&port_, &QSerialPort::errorOccurred, this, &SerialPortService::onError);
-    connect(&port_, &QSerialPort::bytesWritten, this, &SerialPortService::handed);
     clock_.start();
     outputPoll_.setInterval(100);
     connect(&outputPoll_, &QTimer::timeout, this, &SerialPortService::pollOutput);
@@ -193,18 +192,15 @@ void SerialPortService::close()
     if (port_.isOpen()) {
         // Closing puts back the device's settings from before opening (Qt always does), and
         // whatever the device still held would leave at those: the last commands (the cable's
-        // "off") leave whole first. Qt's buffer moves on only when asked; the device's report
-        // or the line model says the rest, and a moment more lets the line's last byte end.
+        // "off") leave whole first. What is held here moves on only when fed; the device's
+        // report or the line model says the rest, and a moment more lets the line's last byte end.
         const Queue queue = outputQueue();
         const QDeadlineTimer deadline(std::min<qint64>(qint64(queue.seconds * 1000), kDrainMaxMs) + kDrainSlackMs);
         const qint64 settleNs = queue.bytes > 0 ? 2 * ledger_.byteNs() + kSettleNs : 0;
         const bool drained = DrainOutput(
             [this] {
-                // A device with no room yet only times out; any other error means it is gone.
-                if (port_.bytesToWrite() > 0 && !port_.waitForBytesWritten(0)
-                    && port_.error() == QSerialPort::TimeoutError)
-                    port_.clearError();
-                return port_.error() == QSerialPort::NoError ? qint64(outputQueue().seconds * 1e9) : 0;
+                // A device that refuses the bytes is gone: nothing more will leave.
+                return feed() ? qint64(outputQueue().seconds * 1e9) : 0;
             },
             deadline, settleNs);
         if (!drained)
@@ -213,6 +209,7 @@ void SerialPortService::close()
         if (port_.isOpen())
             port_.close();
     }
+    held_.clear();
     pollOutput();
     port_.clearError();
     open_ = false;
@@ -227,21 +224,11 @@ PortError SerialPortService::write(const QByteArray& block, bool endsMessage)
         return makeError(PortErrorNumber::NotOpen, QStringLiteral("ポートが開いていません。"));
     if (hungUp_)
         return hangUpError(QStringLiteral("ポートの相手がいなくなりました。"));
-    // A key frame goes to the device at once rather than on the next event-loop pass.
-    // Not through QSerialPort::flush(): into a full device buffer it fails with EAGAIN,
-    // reports a write error and stops writing its queue. What the device cannot take
-    // now waits in Qt's buffer, which drains as the device gets room.
+    // A key frame goes to the device at once rather than on the next event-loop pass, as far
+    // as the device's share allows; the poll feeds the rest as the line sends.
     ledger_.written(block.size(), endsMessage);
-    qint64 sent = 0;
-    if (port_.bytesToWrite() == 0) {
-        const ssize_t n = ::write(int(port_.handle()), block.constData(), size_t(block.size()));
-        if (n > 0)
-            sent = n;
-    }
-    handed(sent);
-    const qint64 rest = block.size() - sent;
-    if (rest > 0 && port_.write(block.constData() + sent, rest) != rest)
-        return makeError(PortErrorNumber::DeviceError, port_.errorString());
+    held_.append(block);
+    feed();
     // A message's end is where the queue is worth reporting; the poll follows it while it drains.
     if (endsMessage)
         pollOutput();
@@ -302,6 +289,7 @@ void SerialPortService::hangUp()
         received_.append(port_.readAll());
         port_.close();
     }
+    held_.clear();
     pollOutput();
     port_.clearError();
     static quint64 hangUps = 0;
@@ -351,7 +339,22 @@ void SerialPortService::deliverReceiveEvent()
         scheduleReceiveEvent();
 }
 
-void SerialPortService::handed(qint64 bytes) { ledger_.handed(bytes, clock_.nsecsElapsed()); }
+bool SerialPortService::feed()
+{
+    if (held_.isEmpty() || !port_.isOpen())
+        return true;
+    const qint64 room = kTransmitBuffer - ledger_.inDevice(clock_.nsecsElapsed(), deviceReport());
+    if (room <= 0)
+        return true;
+    // Not through QSerialPort: its buffer goes to the device as fast as the device takes it,
+    // and a pseudo-terminal takes tens of kilobytes, which no flush then fully drops.
+    const ssize_t n = ::write(int(port_.handle()), held_.constData(), size_t(std::min<qint64>(room, held_.size())));
+    if (n < 0)
+        return errno == EAGAIN || errno == EINTR;
+    held_.remove(0, n);
+    ledger_.handed(n, clock_.nsecsElapsed());
+    return true;
+}
 
 qint64 SerialPortService::deviceReport() const
 {
@@ -368,7 +371,7 @@ SerialPortService::Queue SerialPortService::queueAt(qint64 nowNs, qint64 reporte
     Queue queue;
     if (!port_.isOpen())
         return queue;
-    queue.bytes = port_.bytesToWrite() + ledger_.inDevice(nowNs, reported);
+    queue.bytes = held_.size() + ledger_.inDevice(nowNs, reported);
     queue.frames = (queue.bytes + 7) / 8;
     queue.seconds = double(queue.bytes) * double(ledger_.byteNs()) / 1e9;
     return queue;
@@ -376,6 +379,7 @@ SerialPortService::Queue SerialPortService::queueAt(qint64 nowNs, qint64 reporte
 
 void SerialPortService::pollOutput()
 {
+    feed();
     const qint64 now = clock_.nsecsElapsed();
     const qint64 reported = deviceReport();
     const Queue queue = queueAt(now, reported);
@@ -400,7 +404,7 @@ qint64 SerialPortService::discardOutput()
     const qint64 reported = deviceReport();
     // What the device has already taken from its buffer (a UART's FIFO, the far end of a
     // pseudo-terminal) still goes out; the handset's decoder finds the next frame's start.
-    port_.clear(QSerialPort::Output);
+    held_.clear();
     ::tcflush(int(port_.handle()), TCOFLUSH);
     const qint64 dropped = ledger_.discard(clock_.nsecsElapsed(), reported);
     pollOutput();

@@ -82,7 +82,8 @@ public:
     // Drops what has not left for the line; the frame on the wire is finished. Returns the
     // frames dropped, also told by outputDropped.
     qint64 discardOutput();
-    // The port's transmit buffer: what a macro run lets queue up ahead of the line.
+    // The port's transmit buffer: what the device is given ahead of the line (the rest waits
+    // here, where dropping it is certain), and what a macro run lets queue up.
     static constexpr qint64 kTransmitBuffer = 512;
 
 Q_SIGNALS:
@@ -111,7 +112,8 @@ private:
     PortError errorFromPort(QSerialPort::SerialPortError error, const QString& path) const;
     qint64 deviceReport() const;
     Queue queueAt(qint64 nowNs, qint64 reported) const;
-    void handed(qint64 bytes);
+    // Gives the device what its share has room for; false once it refuses bytes for good.
+    bool feed();
     void pollOutput();
 
     QSerialPort port_;
@@ -125,6 +127,7 @@ private:
     bool configuring_ = false;
     int threshold_ = 0;
     QByteArray received_;
+    QByteArray held_;  // written, not yet given to the device
     quint64 consumed_ = 0;
     bool eventScheduled_ = false;
     bool inEvent_ = false;

@@ -119,6 +119,9 @@ bool KeyboardInput::inputBoxKeyPress(QKeyEvent& event)
     const QString text = event.text();
     if (event.key() == Qt::Key_Delete || text.isEmpty())
         return false;
+    // A key with Alt is a command (a mnemonic no control took), never a character.
+    if (event.modifiers() & Qt::AltModifier)
+        return true;
     const quint16 typed = CharCodeOf(text);
     if (typed == 0)
         return false;

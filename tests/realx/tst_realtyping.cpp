@@ -83,6 +83,8 @@ void TestRealTyping::keyCapture()
     QVERIFY(desk.key(u"alt+o"_qs));
     QVERIFY(desk.waitUntil([&] { return desk.windows().size() == 2; }));
     QVERIFY(desk.focus(desk.windows().at(1)));
+    // A window's title is its own, with nothing of the program's name added.
+    QCOMPARE(desk.windowTitle(desk.windows().at(1)), u"設定"_qs);
     // The tab bar has the focus: on to the key tab, then Tab from box to box (←, ↑, →, ↓ …),
     // and past the last box to OK.
     QVERIFY(desk.keys(u"Right Right Right Tab comma Tab at Tab bracketleft Tab Super_L"_qs

@@ -215,15 +215,19 @@ void TestFaults::floodOfRandomBytes()
 void TestFaults::closingSendsTheCableOffLastAtTheLineSpeed_data()
 {
     QTest::addColumn<QString>("closing");
-    QTest::newRow("power off") << u"power"_qs;
-    QTest::newRow("exit") << u"exit"_qs;
-    QTest::newRow("a query that opened the port") << u"query"_qs;
+    QTest::addColumn<int>("repeats");
+    QTest::newRow("power off") << u"power"_qs << 1;
+    QTest::newRow("exit") << u"exit"_qs << 1;
+    QTest::newRow("a query that opened the port") << u"query"_qs << 1;
+    // Far more than the handset's buffer: none of it may be left where the flush cannot reach.
+    QTest::newRow("power off during a long paste") << u"power"_qs << 60;
 }
 
 void TestFaults::closingSendsTheCableOffLastAtTheLineSpeed()
 {
     QFETCH(QString, closing);
-    const QString twenty = u"abcdefghijklmnopqrst"_qs;
+    QFETCH(int, repeats);
+    const QString twenty = u"abcdefghijklmnopqrst"_qs.repeated(repeats);
     // The handset runs as its own process, reading the line while the program drains it.
     QProcess phonesim;
     phonesim.start(QCoreApplication::applicationDirPath() + u"/phonesim"_qs, {u"--headless"_qs, u"--paced"_qs});

@@ -124,6 +124,7 @@ void TestKeyboard::namedKeys_data()
     row("n k a k go out half-width", Romaji, {},
         {{Qt::Key_N, none, u"n"_qs}, {Qt::Key_K, none, u"k"_qs}, {Qt::Key_A, none, u"a"_qs}, {Qt::Key_K, none, u"k"_qs}},
         "", "159 156 146 156", {}, u"nkak"_qs);
+    row("alt+shift+letter types nothing", Unconverted, {}, {{Qt::Key_Q, Qt::AltModifier | shift, u"Q"_qs}}, "", "", {}, {});
 }
 
 void TestKeyboard::namedKeys()
