@@ -115,12 +115,19 @@ void TestHandset::hangUpIsSeenByThePort()
     QSerialPort port;
     QVERIFY(openPort(port, handset.portPath()));
     QSignalSpy errors(&port, &QSerialPort::errorOccurred);
+    port.write(QByteArray::fromHex("f2020100000202")); // most of a frame, which the hang-up cuts
+    QVERIFY(QTest::qWaitFor([&] { return handset.byteLog().size() == 7; }, 5000));
     handset.hangUp();
     QVERIFY(!handset.isConnected());
     QVERIFY(QTest::qWaitFor([&] { return !errors.isEmpty(); }, 5000));
     // Close at once, as the program does: otherwise Qt repeats the error without end.
     port.close();
     QVERIFY(errors.first().first().value<QSerialPort::SerialPortError>() != QSerialPort::NoError);
+    // The next connection's first frame decodes as sent.
+    QVERIFY(handset.start() && openPort(port, handset.portPath()));
+    port.write(QByteArray::fromHex("f202010000020201"));
+    QVERIFY(handset.waitForEvents(1, 5000));
+    QCOMPARE(handset.events().last().describe(), u"key 2 2 1 か"_qs);
 }
 
 QTEST_GUILESS_MAIN(TestHandset)
