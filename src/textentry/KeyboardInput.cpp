@@ -74,9 +74,20 @@ protected:
         auto& key = static_cast<QKeyEvent&>(*event);
         const int vk = VirtualKeyFromQt(key);
         NoteKeyDown(vk, type == QEvent::KeyPress);
-        if (type == QEvent::KeyPress && vk != 0)
-            owner_.Form_KeyDown(vk, FlagsOf(key.modifiers()));
-        return false;
+        if (type != QEvent::KeyPress || vk == 0 || forwarding_)
+            return false;
+        if (owner_.Form_KeyDown(vk, FlagsOf(key.modifiers())))
+            return true;
+        // The key took the focus to the input box: it is the box's key, not the control's it left.
+        QLineEdit* box = owner_.w_.txtInput;
+        if (widget == box || QApplication::focusWidget() != box)
+            return false;
+        QKeyEvent copy(type, key.key(), key.modifiers(), key.nativeScanCode(), key.nativeVirtualKey(),
+                       key.nativeModifiers(), key.text(), key.isAutoRepeat(), key.count());
+        forwarding_ = true;
+        QCoreApplication::sendEvent(box, &copy);
+        forwarding_ = false;
+        return true;
     }
 
 private:
@@ -87,6 +98,7 @@ private:
     }
 
     KeyboardInput& owner_;
+    bool forwarding_ = false;
 };
 
 KeyboardInput::KeyboardInput(const KeyboardWidgets& widgets, const Settings& settings, const KeyMap& keyMap,
@@ -143,12 +155,12 @@ bool KeyboardInput::FullWidthInput() const
     return settings_.DontUseIME == 1 && w_.chkIMEON->value() == 1;
 }
 
-void KeyboardInput::Form_KeyDown(int key, int /*flags*/)
+bool KeyboardInput::Form_KeyDown(int key, int /*flags*/)
 {
     if (settings_.DontUseIME == 1) {
         if (key == 243 || key == 244) {
             w_.chkIMEON->setValue(ToggledValue(w_.chkIMEON->value()));
-            return;
+            return false;
         }
         if (w_.chkIMEON->value() == 1) {
             if (key == 29 || key == 242)
@@ -157,13 +169,21 @@ void KeyboardInput::Form_KeyDown(int key, int /*flags*/)
                 w_.chkAlphaOrKana->setValue(ToggledValue(w_.chkAlphaOrKana->value()));
         }
     }
-    if (w_.cmdMacroStart->isEnabled() || key != Vk::Esc)
+    if (w_.cmdMacroStart->isEnabled() || key != Vk::Esc) {
         w_.txtInput->setFocus();
-    else if (MacroAbort)
+        return false;
+    }
+    if (MacroAbort)
         MacroAbort();
+    return true;
 }
 
-void KeyboardInput::txtInput_KeyDown(int key, int flags) { keyDown(key, flags); }
+void KeyboardInput::txtInput_KeyDown(int key, int flags)
+{
+    keyDown(key, flags);
+    // A played keypad key has no character of its own to follow it: the next one typed is the user's.
+    TenKeyPressed = false;
+}
 
 bool KeyboardInput::keyDown(int key, int flags)
 {

@@ -40,7 +40,8 @@ public:
                   Typist& typist, QObject* parent = nullptr);
     ~KeyboardInput() override;
 
-    void Form_KeyDown(int key, int flags);
+    // True when the key goes no further: the ESC that stops a run is not also the clear key.
+    bool Form_KeyDown(int key, int flags);
     // Also the macro interpreter's way of playing a named key.
     void txtInput_KeyDown(int key, int flags);
     // A code page 932 character code (0x8140 for the ideographic space); 0 cancels it,

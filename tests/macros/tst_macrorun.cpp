@@ -61,6 +61,14 @@ void TestMacroRun::keysReachTheHandset()
     QCOMPARE(KeyFrameList(handset->events()).mid(5).join(u' '), u"311 311 311 327 362 3312"_qs);
     QCOMPARE(handset->screen().text(), u"かがa!"_qs);
     QVERIFY(boxes->shown.isEmpty());
+    // The first key typed afterwards reaches the handset, whatever keys the macro played and
+    // wherever the focus was left.
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w.cmdMacroStart->setFocus();
+    QTest::keyClick(w.cmdMacroStart, Qt::Key_Z);
+    QVERIFY(handset->waitForEvents(int(handset->events().size()) + 1, 5000));
+    QCOMPARE(handset->events().last().text, u"z"_qs);
 }
 
 void TestMacroRun::pausesAndTheLockedWindow()
@@ -139,14 +147,14 @@ void TestMacroRun::escStopsARun()
     QVERIFY(QTest::qWaitFor([&] { return w.mscCOM().outputQueue().bytes == 0; }, 12'000));
     WaitSeconds(0.5f);
     const qsizetype afterEsc = handset->received().size() - receivedAtEsc;
-    // ESC is also the input box's clear key: its own frame follows the queue. The handset may
-    // lag the program's line model by the time its reading was woken late.
-    QVERIFY2(afterEsc >= queuedAtEsc && afterEsc <= queuedAtEsc + 8 + 24, qPrintable(QString::number(afterEsc)));
+    // The ESC that stops the run is not also the clear key. The byte on the line counts in both;
+    // the handset may lag the program's line model by the time its reading was woken late.
+    QVERIFY2(afterEsc >= queuedAtEsc - 1 && afterEsc <= queuedAtEsc + 24, qPrintable(QString::number(afterEsc)));
     QVERIFY2(lastArrivalMs < 10'000, qPrintable(QString::number(lastArrivalMs)));
     const QStringList frames = KeyFrameList(handset->events());
-    QCOMPARE(frames.last(), u"363"_qs);
+    QVERIFY(!frames.contains(u"363"_qs));
     if (macro.size() == 2)
-        QCOMPARE(frames, QStringList{u"363"_qs}); // the command after the wait never ran
+        QVERIFY(frames.isEmpty()); // the command after the wait never ran
 
     // A key typed afterwards arrives.
     w.txtInput->insert(u"z"_qs);

@@ -34,6 +34,7 @@ private Q_SLOTS:
     void screen();
     void pacedReadingKeepsTheLineSpeed();
     void bytesLeftAtOtherSettingsAreFlagged();
+    void aFrameCutByAHangUpIsDropped();
 };
 
 void TestHandset::patternsAtEverySplit_data()
@@ -142,6 +143,22 @@ void TestHandset::bytesLeftAtOtherSettingsAreFlagged()
     QCOMPARE(flagged.first().at(1).toInt(), 9600);
     const qint64 fastSpan = log.back().ns - log[log.size() - 11].ns;
     QVERIFY2(fastSpan < 10 * phonesim::Handset::kPacedByteNs / 4, qPrintable(QString::number(fastSpan)));
+}
+
+void TestHandset::aFrameCutByAHangUpIsDropped()
+{
+    phonesim::Handset handset;
+    QSerialPort port;
+    QVERIFY(handset.start() && openPort(port, handset.portPath()));
+    port.write(QByteArray::fromHex("f2020100000202")); // most of a frame, which the hang-up cuts
+    QVERIFY(QTest::qWaitFor([&] { return handset.byteLog().size() == 7; }, 5000));
+    handset.hangUp();
+    port.close();
+    // The next connection's first frame decodes as sent, not joined to the cut one.
+    QVERIFY(handset.start() && openPort(port, handset.portPath()));
+    port.write(QByteArray::fromHex("f202010000020201"));
+    QVERIFY(handset.waitForEvents(1, 5000));
+    QCOMPARE(handset.events().last().describe(), u"key 2 2 1 か"_qs);
 }
 
 QTEST_GUILESS_MAIN(TestHandset)

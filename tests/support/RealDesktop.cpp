@@ -231,7 +231,7 @@ bool RealDesktop::startProgram(const QStringList& arguments, int timeoutMs)
     env.insert(QStringLiteral("YUBISAKI_CLOSE_WHEN_SHOWN"), QStringLiteral("-1"));
     // fcitx5's Qt module and Xlib keep blocks until exit; leaks are checked elsewhere. A small
     // quarantine keeps the resident memory the program's own, for the soak's measure of it.
-    env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0:quarantine_size_mb=8"));
+    env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0:quarantine_size_mb=1"));
     if (options_.inputMethod || options_.ibus)
         env.insert(QStringLiteral("QT_IM_MODULE"), options_.ibus ? QStringLiteral("ibus") : QStringLiteral("fcitx"));
     program_.setProcessEnvironment(env);

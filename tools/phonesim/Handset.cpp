@@ -73,6 +73,8 @@ void Handset::hangUp()
     notifier_ = nullptr;
     pacer_.stop();
     lineQueue_.clear();
+    // A frame the pull cut ends with the line: the next connection starts afresh.
+    decoder_.reset();
     if (master_ >= 0)
         ::close(master_);
     if (slave_ >= 0)
