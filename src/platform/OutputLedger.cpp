@@ -14,6 +14,7 @@ void OutputLedger::handed(qint64 bytes, qint64 nowNs)
     if (bytes <= 0)
         return;
     handed_ = std::min(written_, handed_ + bytes);
+    midMessage_ = !std::binary_search(ends_.begin(), ends_.end(), handed_);
     lineFreeNs_ = std::max(lineFreeNs_, nowNs) + bytes * byteNs_;
 }
 
@@ -46,9 +47,39 @@ qint64 OutputLedger::discard(qint64 nowNs, qint64 reportedByDevice)
     return dropped;
 }
 
+qint64 OutputLedger::wholeMessagesWithin(qint64 room, bool deviceEmpty) const
+{
+    qint64 upTo = handed_;
+    for (const qint64 end : ends_) {
+        if (end <= handed_)
+            continue;
+        if (end - handed_ > room && !(deviceEmpty && upTo == handed_))
+            break;
+        upTo = end;
+    }
+    return upTo - handed_;
+}
+
+qint64 OutputLedger::dropWaiting()
+{
+    auto firstWaiting = std::upper_bound(ends_.begin(), ends_.end(), handed_);
+    // A message the device took part of (a short write) is finished, not cut.
+    if (midMessage_ && firstWaiting != ends_.end())
+        ++firstWaiting;
+    const qint64 keepUpTo = firstWaiting == ends_.begin() ? handed_ : std::max(handed_, *(firstWaiting - 1));
+    qint64 dropped = qint64(ends_.end() - firstWaiting);
+    // A header written without its code yet counts as one more.
+    if (written_ > std::max(handed_, ends_.empty() ? 0 : ends_.back()))
+        ++dropped;
+    ends_.erase(firstWaiting, ends_.end());
+    written_ = keepUpTo;
+    return dropped;
+}
+
 void OutputLedger::reset()
 {
     written_ = handed_ = 0;
+    midMessage_ = false;
     lineFreeNs_ = 0;
     ends_.clear();
 }

@@ -23,6 +23,12 @@ public:
     // Bytes written that have not left the program (the port's own buffer).
     qint64 notHanded() const { return written_ - handed_; }
 
+    // Of what has not left the program, how much may go to a device with `room` bytes free:
+    // whole messages only, and the next one even if larger when the device is empty.
+    qint64 wholeMessagesWithin(qint64 room, bool deviceEmpty) const;
+    // Drops the messages that have not begun to leave the program; one already begun stays
+    // whole. Returns how many were dropped.
+    qint64 dropWaiting();
     // Everything not yet on the line is dropped: the messages that had not begun, and the one
     // the line was in the middle of. Returns how many.
     qint64 discard(qint64 nowNs, qint64 reportedByDevice);
@@ -37,5 +43,6 @@ private:
     qint64 written_ = 0;
     qint64 handed_ = 0;
     qint64 lineFreeNs_ = 0;
+    bool midMessage_ = false;  // the device took only part of a message
     std::deque<qint64> ends_;  // stream offsets where messages end, not yet sent
 };

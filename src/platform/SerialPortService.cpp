@@ -3,6 +3,7 @@
 #include "PortDrain.h"
 #include "ProgramFolder.h"
 
+#include <algorithm>
 #include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QMetaObject>
@@ -204,7 +205,7 @@ void SerialPortService::close()
             },
             deadline, settleNs);
         if (!drained)
-            discardOutput();
+            abandonOutput();
         // A device that went away meanwhile is closed already.
         if (port_.isOpen())
             port_.close();
@@ -343,12 +344,13 @@ bool SerialPortService::feed()
 {
     if (held_.isEmpty() || !port_.isOpen())
         return true;
-    const qint64 room = kTransmitBuffer - ledger_.inDevice(clock_.nsecsElapsed(), deviceReport());
-    if (room <= 0)
+    const qint64 inDevice = ledger_.inDevice(clock_.nsecsElapsed(), deviceReport());
+    const qint64 give = ledger_.wholeMessagesWithin(deviceShare() - inDevice, inDevice == 0);
+    if (give <= 0)
         return true;
     // Not through QSerialPort: its buffer goes to the device as fast as the device takes it,
-    // and a pseudo-terminal takes tens of kilobytes, which no flush then fully drops.
-    const ssize_t n = ::write(int(port_.handle()), held_.constData(), size_t(std::min<qint64>(room, held_.size())));
+    // and a pseudo-terminal takes tens of kilobytes.
+    const ssize_t n = ::write(int(port_.handle()), held_.constData(), size_t(std::min<qint64>(give, held_.size())));
     if (n < 0)
         return errno == EAGAIN || errno == EINTR;
     held_.remove(0, n);
@@ -401,14 +403,31 @@ qint64 SerialPortService::discardOutput()
 {
     if (!port_.isOpen())
         return 0;
+    // Only frames that have not begun to leave are dropped: a flush cuts the frame on the wire,
+    // and the handset takes the next frame's first bytes as the rest of it, typing a key
+    // nobody pressed.
+    const qint64 dropped = ledger_.dropWaiting();
+    held_.truncate(ledger_.notHanded());
+    pollOutput();
+    if (dropped > 0)
+        Q_EMIT outputDropped(dropped);
+    return dropped;
+}
+
+void SerialPortService::abandonOutput()
+{
     const qint64 reported = deviceReport();
-    // What the device has already taken from its buffer (a UART's FIFO, the far end of a
-    // pseudo-terminal) still goes out; the handset's decoder finds the next frame's start.
     held_.clear();
     ::tcflush(int(port_.handle()), TCOFLUSH);
     const qint64 dropped = ledger_.discard(clock_.nsecsElapsed(), reported);
     pollOutput();
     if (dropped > 0)
         Q_EMIT outputDropped(dropped);
-    return dropped;
+}
+
+qint64 SerialPortService::deviceShare() const
+{
+    constexpr qint64 kShareNs = 500'000'000;
+    constexpr qint64 kFrameBytes = 8;
+    return std::clamp(kShareNs / ledger_.byteNs() / kFrameBytes * kFrameBytes, kFrameBytes, kTransmitBuffer);
 }

@@ -79,12 +79,14 @@ public:
         double seconds = 0;   // at the port's settings
     };
     Queue outputQueue() const;
-    // Drops what has not left for the line; the frame on the wire is finished. Returns the
+    // Drops the frames still waiting here; what the device holds goes out whole. Returns the
     // frames dropped, also told by outputDropped.
     qint64 discardOutput();
-    // The port's transmit buffer: what the device is given ahead of the line (the rest waits
-    // here, where dropping it is certain), and what a macro run lets queue up.
+    // The port's transmit buffer: what a macro run lets queue up.
     static constexpr qint64 kTransmitBuffer = 512;
+    // What the device is given ahead of the line, in whole frames: half a second of the line,
+    // so a discard or a close waits at most that for it.
+    qint64 deviceShare() const;
 
 Q_SIGNALS:
     // A byte is pending while the threshold is 1, or the other end went away (no byte pending).
@@ -114,6 +116,8 @@ private:
     Queue queueAt(qint64 nowNs, qint64 reported) const;
     // Gives the device what its share has room for; false once it refuses bytes for good.
     bool feed();
+    // The device is stuck: everything, its own buffer too, is dropped.
+    void abandonOutput();
     void pollOutput();
 
     QSerialPort port_;
