@@ -1,6 +1,6 @@
 // The help windows over a real main window: the key help tables and their window (the model read
-// at load and stored at close, the table refilled from the current key map, the copy), and the
-// About box's links. The help topics are opened from the options and the macro editor.
+// at load and stored at close, all columns shown, the table refilled from the current key map,
+// the copy), and the About box's links. The help topics are opened from the options and the macro editor.
 #include "MainWindowFixture.h"
 #include "helpwindows/KeyHelpTable.h"
 #include "helpwindows/frmAbout.h"
@@ -8,6 +8,7 @@
 #include "platform/DesktopServices.h"
 
 #include <QClipboard>
+#include <QHeaderView>
 #include <QRegularExpression>
 #include <QTreeWidget>
 
@@ -53,16 +54,8 @@ private Q_SLOTS:
     void aboutLinks();
 
 private:
-    frmMain& start(const QString& pdcType = u"P504i"_qs);
     frmKeyHelp& openKeyHelp();
 };
-
-frmMain& TestHelpWindows::start(const QString& pdcType)
-{
-    Settings s;
-    s.PdcType = pdcType;
-    return startWindow(s);
-}
 
 frmKeyHelp& TestHelpWindows::openKeyHelp()
 {
@@ -123,8 +116,11 @@ void TestHelpWindows::remappedKeysEverywhere()
 
 void TestHelpWindows::keyHelpRefillsAndCopies()
 {
-    frmMain& w = start();
+    frmMain& w = startWindow();
     frmKeyHelp& help = openKeyHelp();
+    // All four columns show at the first size.
+    const QHeaderView* header = help.lstKeyHelp->header();
+    QVERIFY(header->sectionViewportPosition(3) + header->sectionSize(3) <= help.lstKeyHelp->viewport()->width());
     // The table shows the key map as it was when it was last filled.
     w.keyMap().KEY_OK = 145;
     QCOMPARE(help.lstKeyHelp->topLevelItem(1)->text(0), u"Return"_qs);
@@ -149,7 +145,9 @@ void TestHelpWindows::keyHelpRefillsAndCopies()
 // The model is read at opening and stored at closing, or at the program's exit.
 void TestHelpWindows::keyHelpLoadsAndStoresTheModel()
 {
-    frmMain& w = start(u"n504is"_qs);
+    Settings settings;
+    settings.PdcType = u"n504is"_qs;
+    frmMain& w = startWindow(settings);
     frmKeyHelp& first = openKeyHelp();
     QVERIFY(!first.isModal());
     // Another letter case names no model: nothing selected, no table.

@@ -20,10 +20,9 @@ private Q_SLOTS:
     void init() { QVERIFY(setUpFixture()); }
     void cleanup();
     void openingSwitchesTheLinkOff();
-    void okKeepsWhatWasLoaded();
+    void okAndCancelKeepWhatWasLoaded();
     void okChecks_data();
     void okChecks();
-    void cancelChangesNothing();
     void okAppliesTheKeysAndFlagsAtOnce();
 
 private:
@@ -68,8 +67,9 @@ void TestOptions::openingSwitchesTheLinkOff()
 }
 
 // Every field goes into its control and comes back unchanged through OK; help follows the tab
-// into the dialog, which alone takes input.
-void TestOptions::okKeepsWhatWasLoaded()
+// into the dialog, which alone takes input. Esc is Cancel: nothing changed in the dialog then
+// reaches the main window.
+void TestOptions::okAndCancelKeepWhatWasLoaded()
 {
     frmMain& w = startWindow(Settings{1.28f, 7, 0, 1, 0, 1, 0, 1, u"N504i"_qs, 0, 0.25f, 1, 1, 1, 1}, {}, {u"/d"_qs});
     w.keyMap() = KeyMap{35, 33, 34, 19, 145, 46, 8, 27, 45, 36, 40, 38};
@@ -86,6 +86,26 @@ void TestOptions::okKeepsWhatWasLoaded()
     QTest::mouseClick(d.cmdOK, Qt::LeftButton);
     QCOMPARE(d.result(), int(QDialog::Accepted));
     QCOMPARE(Records(w), before);
+
+    frmOption& c = open();
+    c.txtComPort->setText(u"9"_qs);
+    c.txtMacroWait->setText(u"3"_qs);
+    for (QCheckBox* box : c.findChildren<QCheckBox*>())
+        box->toggle();
+    c.tbsOption->setCurrentIndex(3);
+    for (KeyCaptureBox* box : c.txtKey) {
+        box->setFocus();
+        QTest::keyClick(box, Qt::Key_F5);
+        QCOMPARE(box->text(), u"116"_qs);
+    }
+    c.tbsOption->setCurrentIndex(0);
+    c.txtComPort->setFocus();
+    QTest::keyClick(c.txtComPort, Qt::Key_Escape);
+    QVERIFY(!c.isVisible());
+    QCOMPARE(c.result(), int(QDialog::Rejected));
+    QCOMPARE(Records(w), before);
+    QVERIFY(w.cmdOption->toolTip().isEmpty() && !w.chkIMEON->isVisibleTo(&w));
+    QVERIFY(!w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     QVERIFY(boxes->shown.isEmpty());
 }
 
@@ -123,34 +143,6 @@ void TestOptions::okChecks()
     QLineEdit* wrong = message.startsWith(u"ポート") ? d.txtComPort : d.txtMacroWait;
     QVERIFY(wrong->isVisible());
     QTRY_VERIFY(wrong->hasFocus());
-}
-
-// Esc is Cancel; nothing changed in the dialog reaches the main window.
-void TestOptions::cancelChangesNothing()
-{
-    frmMain& w = startWindow({}, {}, {u"/d"_qs});
-    const QStringList before = Records(w);
-    const QString toolTip = w.cmdOption->toolTip();
-    frmOption& d = open();
-    d.txtComPort->setText(u"9"_qs);
-    d.txtMacroWait->setText(u"3"_qs);
-    for (QCheckBox* box : d.findChildren<QCheckBox*>())
-        box->toggle();
-    d.tbsOption->setCurrentIndex(3);
-    for (KeyCaptureBox* box : d.txtKey) {
-        box->setFocus();
-        QTest::keyClick(box, Qt::Key_F5);
-        QCOMPARE(box->text(), u"116"_qs);
-    }
-    d.tbsOption->setCurrentIndex(0);
-    d.txtComPort->setFocus();
-    QTest::keyClick(d.txtComPort, Qt::Key_Escape);
-    QVERIFY(!d.isVisible());
-    QCOMPARE(d.result(), int(QDialog::Rejected));
-    QCOMPARE(Records(w), before);
-    QCOMPARE(w.cmdOption->toolTip(), toolTip);
-    QVERIFY(!w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    QVERIFY(w.chkIMEON->isVisibleTo(&w));
 }
 
 // The key boxes store the key, not a character or a modifier, and never act as the dialog's
