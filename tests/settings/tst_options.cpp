@@ -21,8 +21,6 @@ private Q_SLOTS:
     void cleanup();
     void openingSwitchesTheLinkOff();
     void okAndCancelKeepWhatWasLoaded();
-    void okChecks_data();
-    void okChecks();
     void okAppliesTheKeysAndFlagsAtOnce();
 
 private:
@@ -109,42 +107,6 @@ void TestOptions::okAndCancelKeepWhatWasLoaded()
     QVERIFY(boxes->shown.isEmpty());
 }
 
-void TestOptions::okChecks_data()
-{
-    QTest::addColumn<QString>("port");
-    QTest::addColumn<QString>("wait");
-    QTest::addColumn<QString>("message");
-    const QString portMessage = u"ポート番号は1～15の範囲で指定してください。"_qs;
-    QTest::newRow("port 16") << u"16"_qs << u"0"_qs << portMessage;
-    QTest::newRow("wait beyond single precision") << u"1"_qs << u"1e39"_qs
-                                                  << u"マクロ実行中のウェイトをもう一度ご確認ください。"_qs;
-    QTest::newRow("both wrong: only the port message") << u"0"_qs << u"-1"_qs << portMessage;
-}
-
-// A refused value keeps the dialog open with what was typed, and changes nothing.
-void TestOptions::okChecks()
-{
-    QFETCH(QString, port);
-    QFETCH(QString, wait);
-    QFETCH(QString, message);
-    frmMain& w = startWindow(Settings{1.28f, 5, 1, 1, 0, 0, 1, 0, u"P504i"_qs, 1, 0.5f, 0, 0, 0, 0});
-    const QStringList before = Records(w);
-    frmOption& d = open();
-    d.txtComPort->setText(port);
-    d.txtMacroWait->setText(wait);
-    d.chkDontKeyLog->setChecked(true);
-    QTest::mouseClick(d.cmdOK, Qt::LeftButton);
-    QVERIFY(d.isVisible());
-    QCOMPARE(boxes->shown.size(), 1);
-    QCOMPARE(boxes->shown[0].text, message);
-    QVERIFY(d.chkDontKeyLog->isChecked());
-    QCOMPARE(Records(w), before);
-    // The box to correct is shown and has the focus.
-    QLineEdit* wrong = message.startsWith(u"ポート") ? d.txtComPort : d.txtMacroWait;
-    QVERIFY(wrong->isVisible());
-    QTRY_VERIFY(wrong->hasFocus());
-}
-
 // The key boxes store the key, not a character or a modifier, and never act as the dialog's
 // own keys; OK applies everything to the main window at once, in memory only.
 void TestOptions::okAppliesTheKeysAndFlagsAtOnce()
@@ -157,7 +119,6 @@ void TestOptions::okAppliesTheKeysAndFlagsAtOnce()
     d.chkToolTipOff->setChecked(true);
     QVERIFY(d.chkREUDE->isVisible());
     QTest::mouseClick(d.chkREUDE, Qt::LeftButton);
-    d.txtComPort->setText(u"3.5"_qs);
     d.tbsOption->setCurrentIndex(3);
     const struct {
         KeyCaptureBox* box;
@@ -174,6 +135,27 @@ void TestOptions::okAppliesTheKeysAndFlagsAtOnce()
         QTest::keyClick(t.box, t.key, t.modifiers);
         QCOMPARE(t.box->text(), t.code);
     }
+    // A refused value keeps the dialog open with what was typed, and changes nothing; the box to
+    // correct is shown and has the focus. The port is checked first.
+    const QStringList before = Records(w);
+    const struct {
+        QString port;
+        QLineEdit* box;
+        QString message;
+    } refused[] = {{u"16"_qs, d.txtComPort, u"ポート番号は1～15の範囲で指定してください。"_qs},
+                   {u"3.5"_qs, d.txtMacroWait, u"マクロ実行中のウェイトをもう一度ご確認ください。"_qs}};
+    d.txtMacroWait->setText(u"1e39"_qs); // beyond single precision
+    for (const auto& r : refused) {
+        d.txtComPort->setText(r.port);
+        QTest::mouseClick(d.cmdOK, Qt::LeftButton);
+        QVERIFY(d.isVisible() && d.chkMostFront->isChecked());
+        QCOMPARE(boxes->shown.last().text, r.message);
+        QCOMPARE(Records(w), before);
+        QVERIFY(r.box->isVisible());
+        QTRY_VERIFY(r.box->hasFocus());
+    }
+    QCOMPARE(boxes->shown.size(), 2);
+    d.txtMacroWait->setText(u"0.25"_qs);
     QVERIFY(!w.helpViewer().window());
     QTest::mouseClick(d.cmdOK, Qt::LeftButton);
     QCOMPARE(d.result(), int(QDialog::Accepted));
