@@ -184,7 +184,8 @@ void TestMacroEditor::savingNeverReplacesAnotherListedFile()
     QVERIFY(list->selectedItems().isEmpty());
     e.cmdAddCrlf->click();
     e.cmdSaveMacro->click();
-    QCOMPARE(Cp932::ReadLines(macroFolder() + u"a.mcr"_qs).lines, (QStringList{u"#a"_qs, u"<UP>"_qs, u"<DOWN>"_qs, u"<CR>"_qs}));
+    QCOMPARE(Cp932::ReadLines(macroFolder() + u"a.mcr"_qs).lines,
+             (QStringList{u"#a"_qs, u"<UP>"_qs, u"<DOWN>"_qs, u"<CR>"_qs}));
     // Another listed macro's file name gets an underscore.
     e.txtFileName->setText(u"b"_qs);
     QVERIFY(e.cmdSaveMacro_Click());
@@ -276,7 +277,9 @@ void TestMacroEditor::deleteKeysAndNo()
 void TestMacroEditor::keptOnTopWithTheProgramsIcon()
 {
     // The program's icon: the handset's body left of its keys, in the picture's colour.
-    auto programs = [](const QIcon& icon) { return icon.pixmap(32).toImage().pixelColor(9, 20) == QColor(0x2d, 0x3a, 0x4a); };
+    auto programs = [](const QIcon& icon) {
+        return icon.pixmap(32).toImage().pixelColor(9, 20) == QColor(0x2d, 0x3a, 0x4a);
+    };
     frmMacro& e = openEditor({}, [](Settings& s, KeyMap&) { s.MostFront = 1; });
     frmFileOpen chooser(e);
     frmLoopEdit loop(e);

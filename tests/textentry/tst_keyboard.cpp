@@ -26,8 +26,8 @@ Q_DECLARE_METATYPE(KeySequence)
 class TestKeyboard : public QObject, private MainWindowFixture {
     Q_OBJECT
 private Q_SLOTS:
-    void init();
-    void cleanup();
+    void init() { QVERIFY(setUpFixture()); }
+    void cleanup() { tearDownFixture(); }
     void namedKeys_data();
     void namedKeys();
     void modeTogglesWithThePowerOff();
@@ -39,22 +39,7 @@ private:
     frmMain& start(Mode mode, const std::function<void(Settings&, KeyMap&)>& tweak = {});
     // Everything the handset decoded before the sentinel key F12 (3 3 12) arrived.
     QString framesUntilSentinel();
-
-    std::unique_ptr<RecordingDesktopServices> desktop;
 };
-
-void TestKeyboard::init()
-{
-    QVERIFY(setUpFixture());
-    desktop = std::make_unique<RecordingDesktopServices>();
-}
-
-void TestKeyboard::cleanup()
-{
-    window.reset();
-    desktop.reset();
-    tearDownFixture();
-}
 
 frmMain& TestKeyboard::start(Mode mode, const std::function<void(Settings&, KeyMap&)>& tweak)
 {
@@ -195,6 +180,7 @@ void TestKeyboard::inputMethodCommits()
 
 void TestKeyboard::badInputNeverSticks()
 {
+    RecordingDesktopServices desktop;
     frmMain& w = start(Kana);
     // Untypeable characters of every kind: nothing stays that could block.
     for (const QString& text : {u"😀😀"_qs, QString(QChar(0xD800)) + QChar(0xD800) + u"xy"_qs, u"漢字漢字漢"_qs}) {
@@ -203,7 +189,7 @@ void TestKeyboard::badInputNeverSticks()
     }
     // ConvertKana beeps for what it cannot place, and the text waits in the box.
     w.txtInput->insert(u"é"_qs);
-    QCOMPARE(desktop->beeps, 1);
+    QCOMPARE(desktop.beeps, 1);
     QCOMPARE(w.txtInput->text(), u"é"_qs);
 }
 
