@@ -1,11 +1,17 @@
 // The main window on the offscreen platform against the simulated handset: the power switch
-// and the port's failures, the exit order, and a lock left by a killed copy. A second copy of
-// the real program is started in the release tests; the pop-up menu is used by the macro runs.
+// and the port's failures, the exit order, a lock left by a killed copy, and what is still on
+// its way to a handset that reads at the real 600 baud (the indicator beside the input box, its
+// count against the frames the handset has, the discard, a huge paste). A second copy of the
+// real program is started in the release tests; the pop-up menu is used by the macro runs; that
+// nothing polls while nothing is queued is the soak's idle check.
 #include "MainWindowFixture.h"
 #include "core/SingleInstance.h"
+#include "platform/SleepingWait.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
+#include <QProgressBar>
 #include <QSerialPort>
 
 #include <csignal>
@@ -53,6 +59,20 @@ bool startHolder(QProcess& process, const QString& what, const QString& argument
     return process.waitForReadyRead(10000) && process.readLine().trimmed() == "held";
 }
 
+int keyEvents(const phonesim::Handset& handset, int* garbage = nullptr)
+{
+    int keys = 0;
+    for (const phonesim::WireEvent& e : handset.events()) {
+        if (e.type == phonesim::WireEvent::Type::Key)
+            ++keys;
+        else if (garbage && e.type == phonesim::WireEvent::Type::Garbage)
+            ++*garbage;
+    }
+    return keys;
+}
+
+const QString kForty = u"abcdefghijklmnopqrstuvwxyzabcdefghijklmn"_qs;
+
 } // namespace
 
 class TestFrmMain : public QObject, private MainWindowFixture {
@@ -65,6 +85,11 @@ private Q_SLOTS:
     void failedOpeningUnticks();
     void deviceWithoutPermission();
     void killedCopyDoesNotBlock();
+    void countFallsThenTheDiscardDropsWholeFrames();
+    void hugePasteLeavesTheWindowFree();
+
+private:
+    frmMain& startPaced();
 };
 
 // The switch opens and closes the port, the cable's commands with it; at exit the port closes,
@@ -171,6 +196,73 @@ void TestFrmMain::killedCopyDoesNotBlock()
     QVERIFY(holder.waitForFinished(10000));
     QVERIFY(QFileInfo::exists(folder + u".yubisaki.lock"_qs));
     QVERIFY(SingleInstance(folder).acquired());
+}
+
+frmMain& TestFrmMain::startPaced()
+{
+    position.HideOn = 0;
+    frmMain& w = start();
+    handset->setPaced(true);
+    return w;
+}
+
+// The count goes up while the frames are written, then only down, agreeing with what the
+// handset has within the frame on the wire; the discard drops whole frames and typing goes on.
+void TestFrmMain::countFallsThenTheDiscardDropsWholeFrames()
+{
+    frmMain& w = startPaced();
+    const QRect inputBefore = w.txtInput->geometry();
+    QList<qint64> counts;
+    QList<int> received;
+    connect(&w.mscCOM(), &SerialPortService::outputQueueChanged, this, [&](const SerialPortService::Queue& q) {
+        counts << q.frames;
+        received << keyEvents(*handset);
+    });
+    w.txtInput->insert(kForty);
+    QVERIFY(w.fraSendQueue->isVisible());
+    QVERIFY(w.fraSendQueue->lblSendQueue->text().startsWith(u"送信待ち"_qs));
+    QVERIFY(w.fraSendQueue->barSendQueue->isVisible()); // 40 frames take about six seconds
+    QVERIFY(handset->waitForEvents(15, 20'000));
+    const qsizetype peak = std::max_element(counts.begin(), counts.end()) - counts.begin();
+    QVERIFY(counts[peak] >= 39 && counts.size() - peak > 5);
+    for (qsizetype i = peak + 1; i < counts.size(); ++i) {
+        QVERIFY(counts[i] <= counts[i - 1]);
+        QVERIFY2(std::abs(counts[i] - (40 - received[i])) <= 1,
+                 qPrintable(QStringLiteral("%1 queued, %2 received").arg(counts[i]).arg(received[i])));
+    }
+    QCOMPARE(w.txtInput->geometry(), inputBefore);
+
+    w.fraSendQueue->cmdSendDiscard->click();
+    const QString top = w.txtInputBuffer->logText().section(u"\r\n"_qs, 0, 0);
+    QVERIFY2(top.startsWith(u"送信を中止しました（"_qs) && top.endsWith(u"文字）"_qs), qPrintable(top));
+    const int dropped = top.mid(10).chopped(3).toInt();
+    // What the device already holds (half a second of the line) still goes out, whole.
+    QVERIFY(QTest::qWaitFor([&] { return !w.fraSendQueue->isVisible(); }, 1000));
+    QCOMPARE(w.mscCOM().outputQueue().bytes, 0);
+    WaitSeconds(0.3f);
+    const int arrived = keyEvents(*handset);
+    QCOMPARE(arrived + dropped, 40);
+    // No frame is cut, so the next one is not taken for the rest of one.
+    w.txtInput->insert(u"z"_qs);
+    QVERIFY(QTest::qWaitFor([&] { return keyEvents(*handset) == arrived + 1; }, 5000));
+    QVERIFY(handset->screen().text().endsWith(u'z'));
+    int garbage = 0;
+    keyEvents(*handset, &garbage);
+    QCOMPARE(garbage, 0);
+}
+
+void TestFrmMain::hugePasteLeavesTheWindowFree()
+{
+    // Ten thousand characters take a quarter of an hour on the line; the window must not
+    // spend them in the log box's layout before the power switch can act.
+    frmMain& w = startPaced();
+    QElapsedTimer clock;
+    clock.start();
+    w.txtInput->insert(QString(10'000, u'a'));
+    QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY(w.txtInputBuffer->logText().startsWith(QString(10'000, u'a')));
+    w.chkPower->setValue(0);
+    QVERIFY(!w.mscCOM().isOpen());
 }
 
 int main(int argc, char** argv)

@@ -1,6 +1,6 @@
 // The help windows over a real main window: the key help tables and their window (the model read
-// at load and stored at close, the table refilled from the current key map, the copy), and the
-// About box's links. The help topics are opened from the options and the macro editor.
+// at load and stored at close, all columns shown, the table refilled from the current key map,
+// the copy), and the About box's links. The help topics are opened from the options and the macro editor.
 #include "MainWindowFixture.h"
 #include "helpwindows/KeyHelpTable.h"
 #include "helpwindows/frmAbout.h"
@@ -8,6 +8,7 @@
 #include "platform/DesktopServices.h"
 
 #include <QClipboard>
+#include <QHeaderView>
 #include <QRegularExpression>
 #include <QTreeWidget>
 
@@ -48,21 +49,12 @@ private Q_SLOTS:
     void cleanup() { tearDownFixture(); }
     void everyModelsFunctionKeysOnce();
     void remappedKeysEverywhere();
-    void keyHelpRefillsAndCopies();
-    void keyHelpLoadsAndStoresTheModel();
+    void keyHelpWindow();
     void aboutLinks();
 
 private:
-    frmMain& start(const QString& pdcType = u"P504i"_qs);
     frmKeyHelp& openKeyHelp();
 };
-
-frmMain& TestHelpWindows::start(const QString& pdcType)
-{
-    Settings s;
-    s.PdcType = pdcType;
-    return startWindow(s);
-}
 
 frmKeyHelp& TestHelpWindows::openKeyHelp()
 {
@@ -121,35 +113,13 @@ void TestHelpWindows::remappedKeysEverywhere()
     }
 }
 
-void TestHelpWindows::keyHelpRefillsAndCopies()
+// The model is read at opening and stored at closing, or at the program's exit; the table shows
+// the key map as it was when it was last filled; the pop-up menu copies.
+void TestHelpWindows::keyHelpWindow()
 {
-    frmMain& w = start();
-    frmKeyHelp& help = openKeyHelp();
-    // The table shows the key map as it was when it was last filled.
-    w.keyMap().KEY_OK = 145;
-    QCOMPARE(help.lstKeyHelp->topLevelItem(1)->text(0), u"Return"_qs);
-    help.cmbPdcType->setCurrentIndex(help.cmbPdcType->findText(u"F504i"_qs));
-    QCOMPARE(ListCells(help.lstKeyHelp), Cells(KeyHelpRows(u"F504i", w.keyMap())));
-    QCOMPARE(help.lstKeyHelp->topLevelItem(1)->text(0), u"ScrollLock"_qs);
-    // The pop-up menu copies the selected rows in table order, without the fourth column.
-    help.cmbPdcType->setCurrentIndex(0);
-    QApplication::clipboard()->setText(u"before"_qs);
-    help.lstKeyHelp->topLevelItem(13)->setSelected(true);
-    help.lstKeyHelp->topLevelItem(12)->setSelected(true);
-    QTest::mouseRelease(help.lstKeyHelp->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
-    QVERIFY(!help.mnuMENU->isVisible());
-    QTest::mouseRelease(help.lstKeyHelp->viewport(), Qt::RightButton, {}, QPoint(20, 20));
-    QTRY_VERIFY(help.mnuMENU->isVisible());
-    help.mnuEdit->trigger();
-    help.mnuMENU->close();
-    QCOMPARE(QApplication::clipboard()->text(),
-             u"PageDown, オンフック(電話切断), ―, \r\n, メール作成画面で押すと､現在の時刻を表示, , \r\n"_qs);
-}
-
-// The model is read at opening and stored at closing, or at the program's exit.
-void TestHelpWindows::keyHelpLoadsAndStoresTheModel()
-{
-    frmMain& w = start(u"n504is"_qs);
+    Settings settings;
+    settings.PdcType = u"n504is"_qs;
+    frmMain& w = startWindow(settings);
     frmKeyHelp& first = openKeyHelp();
     QVERIFY(!first.isModal());
     // Another letter case names no model: nothing selected, no table.
@@ -158,16 +128,34 @@ void TestHelpWindows::keyHelpLoadsAndStoresTheModel()
     // A second click brings the open window forward instead of another one.
     QTest::mouseClick(w.cmdKeyHelp, Qt::LeftButton);
     QCOMPARE(w.keyHelpWindow(), &first);
-    first.cmbPdcType->setCurrentIndex(first.cmbPdcType->findText(u"N210i"_qs));
+    first.cmbPdcType->setCurrentIndex(0);
+    // All four columns show at the first size.
+    const QHeaderView* header = first.lstKeyHelp->header();
+    QVERIFY(header->sectionViewportPosition(3) + header->sectionSize(3) <= first.lstKeyHelp->viewport()->width());
+    w.keyMap().KEY_OK = 145;
+    QCOMPARE(first.lstKeyHelp->topLevelItem(1)->text(0), u"Return"_qs);
+    // The pop-up menu copies the selected rows in table order, without the fourth column.
+    QApplication::clipboard()->setText(u"before"_qs);
+    first.lstKeyHelp->topLevelItem(13)->setSelected(true);
+    first.lstKeyHelp->topLevelItem(12)->setSelected(true);
+    QTest::mouseRelease(first.lstKeyHelp->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
+    QVERIFY(!first.mnuMENU->isVisible());
+    QTest::mouseRelease(first.lstKeyHelp->viewport(), Qt::RightButton, {}, QPoint(20, 20));
+    QTRY_VERIFY(first.mnuMENU->isVisible());
+    first.mnuEdit->trigger();
+    first.mnuMENU->close();
+    QCOMPARE(QApplication::clipboard()->text(),
+             u"PageDown, オンフック(電話切断), ―, \r\n, メール作成画面で押すと､現在の時刻を表示, , \r\n"_qs);
+    first.cmbPdcType->setCurrentIndex(first.cmbPdcType->findText(u"F504i"_qs));
+    QCOMPARE(first.lstKeyHelp->topLevelItem(1)->text(0), u"ScrollLock"_qs);
     QCOMPARE(w.settings().PdcType, u"n504is"_qs); // only at close
     first.close();
     QTRY_VERIFY(!w.keyHelpWindow());
-    QCOMPARE(w.settings().PdcType, u"N210i"_qs);
+    QCOMPARE(w.settings().PdcType, u"F504i"_qs);
     w.mnuCOMMAND_Click(5);
     QPointer<frmKeyHelp> second = w.keyHelpWindow();
     QVERIFY(second);
-    QCOMPARE(second->cmbPdcType->currentText(), u"N210i"_qs);
-    QCOMPARE(ListCells(second->lstKeyHelp), Cells(KeyHelpRows(u"N210i", KeyMap{})));
+    QCOMPARE(ListCells(second->lstKeyHelp), Cells(KeyHelpRows(u"F504i", w.keyMap())));
     second->cmbPdcType->setCurrentIndex(second->cmbPdcType->findText(u"SO503i"_qs));
     w.close();
     QVERIFY(w.exited() && !second);

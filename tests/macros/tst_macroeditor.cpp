@@ -1,20 +1,19 @@
 // The macro editor on the offscreen platform over a real main window and a temporary program
 // folder: the selection rule and its question, key recording, the command and macro list
-// operations, the Delete key in both lists, the command dialogs, the file chooser, saving (a
-// save follows the macro shown, typed names saved on closing and published to the main window)
-// and the editor's windows kept on top with the main window. Re-editing a command is typed for
-// real in the real-X tests.
-#include "MacroEditorFixture.h"
+// operations, the Delete key in both lists, the file chooser, saving (a
+// save follows the macro shown, typed names saved on closing and published to the main window),
+// the editor's windows kept on top with the main window and carrying the program's icon, and
+// sizes that are whole-window sizes. The command dialogs are typed into for real in the real-X
+// tests; what they store is the walk test's.
+#include "MainWindowFixture.h"
 #include "helpwindows/frmAbout.h"
 #include "macros/CommandEditDialogs.h"
 #include "macros/frmFileOpen.h"
 #include "settings/MacroFields.h"
 
-#include <QDir>
 #include <QFileInfo>
-#include <QPlainTextEdit>
 
-class TestMacroEditor : public QObject, private MacroEditorFixture {
+class TestMacroEditor : public QObject, private MainWindowFixture {
     Q_OBJECT
 private Q_SLOTS:
     void init() { QVERIFY(setUpFixture()); }
@@ -26,13 +25,10 @@ private Q_SLOTS:
     void removingAnEntry_data();
     void removingAnEntry();
     void savingNeverReplacesAnotherListedFile();
-    void aFailedSaveOnCloseKeepsTheEditorOpen();
-    void commandDialogs_data();
-    void commandDialogs();
     void fileChooser();
-    void saveFollowsTheShownMacro();
-    void deleteKeysMovingAndNo();
-    void keptOnTopWithTheMainWindow();
+    void deleteKeysAndNo();
+    void keptOnTopWithTheProgramsIcon();
+    void sizesAreWholeWindowSizes();
     void typedNamesRoundTripOrAreRefused_data();
     void typedNamesRoundTripOrAreRefused();
 
@@ -42,6 +38,7 @@ private:
         for (const QString& name : names)
             writeMacro(name + u".mcr"_qs, {u'#' + name, u"<UP>"_qs, u"<DOWN>"_qs});
     }
+    int px(int twips) const { return frmMain::TwipsToPixels(twips, window->logicalDpiY()); }
 };
 
 void TestMacroEditor::selectingAMacro()
@@ -179,6 +176,15 @@ void TestMacroEditor::savingNeverReplacesAnotherListedFile()
 {
     writeMacros({u"a"_qs, u"b"_qs});
     frmMacro& e = openEditor({u"a.mcr"_qs, u"b.mcr"_qs});
+    // Ctrl+click takes the selection from the macro shown, which stays shown and is replaced.
+    QListWidget* list = e.lstMacroList;
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      list->visualItemRect(list->item(0)).center());
+    QVERIFY(list->selectedItems().isEmpty());
+    e.cmdAddCrlf->click();
+    e.cmdSaveMacro->click();
+    QCOMPARE(Cp932::ReadLines(macroFolder() + u"a.mcr"_qs).lines,
+             (QStringList{u"#a"_qs, u"<UP>"_qs, u"<DOWN>"_qs, u"<CR>"_qs}));
     // Another listed macro's file name gets an underscore.
     e.txtFileName->setText(u"b"_qs);
     QVERIFY(e.cmdSaveMacro_Click());
@@ -191,72 +197,6 @@ void TestMacroEditor::savingNeverReplacesAnotherListedFile()
     QVERIFY(e.cmdSaveMacro_Click());
     QVERIFY(e.cmdSaveMacro_Click());
     QCOMPARE(entries(e.lstFileName), (QStringList{u"b_.mcr"_qs, u"b.mcr"_qs, u"n.mcr"_qs}));
-}
-
-// A file that cannot be written on the way out keeps the editor and its edits.
-void TestMacroEditor::aFailedSaveOnCloseKeepsTheEditorOpen()
-{
-    QVERIFY(QDir().mkpath(macroFolder() + u"taken.mcr"_qs)); // a folder cannot be replaced by the file
-    frmMacro& e = openEditor({});
-    e.cmdAddCrlf->click();
-    e.txtMacroName->setText(u"t"_qs);
-    e.txtFileName->setText(u"taken.mcr"_qs);
-    boxes->answers = {MsgAnswer::Yes};
-    e.cmdOK->click();
-    QCOMPARE(boxes->shown.size(), 2);
-    QVERIFY2(boxes->shown[1].text.startsWith(u"マクロを保存できませんでした。"_qs),
-             qPrintable(boxes->shown[1].text));
-    QVERIFY(e.isVisible() && e.MacroEdited);
-    QCOMPARE(entries(e.lstMacro), QStringList{u"<CR>"_qs});
-    QCOMPARE(window->macroFiles(), QStringList{QString()});
-}
-
-void TestMacroEditor::commandDialogs_data()
-{
-    QTest::addColumn<QString>("button");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QStringList>("stored"); // before the selected "  <UP>"; empty: nothing stored
-    QTest::addColumn<bool>("staysOpen");
-    QTest::newRow("wait with blanks kept") << u"cmdAddWait"_qs << u" 1.50 "_qs << QStringList{u"  <WAIT> 1.50 "_qs}
-                                           << false;
-    QTest::newRow("wait 0 refused") << u"cmdAddWait"_qs << u"0"_qs << QStringList{} << true;
-    QTest::newRow("loop above the range") << u"cmdLoopStart"_qs << u"3000000000"_qs
-                                          << QStringList{u"  <LOOP>2147483647"_qs} << false;
-    QTest::newRow("text: two line breaks are two CRs")
-        << u"cmdAddText"_qs << u"a\n\nb"_qs << QStringList{u"  <TEXT>a"_qs, u"  <CR>"_qs, u"  <CR>"_qs, u"  <TEXT>b"_qs}
-        << false;
-}
-
-void TestMacroEditor::commandDialogs()
-{
-    QFETCH(QString, button);
-    QFETCH(QString, typed);
-    QFETCH(QStringList, stored);
-    QFETCH(bool, staysOpen);
-    frmMacro& e = openEditor({});
-    e.lstMacro->addItems({u"<LOOP>2"_qs, u"  <UP>"_qs, u"<LOOPEND>"_qs});
-    frmMacro::selectRow(e.lstMacro, 1);
-    bool reached = false, refused = false;
-    whenModal<CommandEditDialog>(
-        [&](CommandEditDialog& d) {
-            if (auto* text = d.findChild<QPlainTextEdit*>())
-                text->setPlainText(typed);
-            else
-                d.findChild<QLineEdit*>()->setText(typed);
-            d.cmdOK->click();
-            if ((refused = d.isVisible()))
-                d.cmdCancel->click();
-        },
-        reached);
-    e.findChild<QPushButton*>(button)->click();
-    QVERIFY(reached);
-    QCOMPARE(refused, staysOpen);
-    QCOMPARE(entries(e.lstMacro), (QStringList{u"<LOOP>2"_qs} + stored + QStringList{u"  <UP>"_qs, u"<LOOPEND>"_qs}));
-    // The text dialog's selection ends on the last line put in; the others keep it.
-    QCOMPARE(frmMacro::selectedRow(e.lstMacro),
-             int(stored.size()) + (button == u"cmdAddText" && !stored.isEmpty() ? 0 : 1));
-    QCOMPARE(e.MacroEdited, !stored.isEmpty());
-    QVERIFY(boxes->shown.isEmpty());
 }
 
 void TestMacroEditor::fileChooser()
@@ -289,23 +229,7 @@ void TestMacroEditor::fileChooser()
     QCOMPARE(entries(e.lstFileName), (QStringList{u"other.mcr"_qs, u"b.mcr"_qs}));
 }
 
-void TestMacroEditor::saveFollowsTheShownMacro()
-{
-    writeMacros({u"a"_qs, u"b"_qs});
-    frmMacro& e = openEditor({u"a.mcr"_qs, u"b.mcr"_qs});
-    QListWidget* list = e.lstMacroList;
-    // Ctrl+click takes the selection from the macro shown, which stays shown.
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
-                      list->visualItemRect(list->item(0)).center());
-    QVERIFY(list->selectedItems().isEmpty());
-    e.cmdAddCrlf->click();
-    e.cmdSaveMacro->click();
-    QCOMPARE(entries(e.lstFileName), (QStringList{u"a.mcr"_qs, u"b.mcr"_qs}));
-    QVERIFY(!QFile::exists(macroFolder() + u"a_.mcr"_qs));
-    QCOMPARE(Cp932::ReadLines(macroFolder() + u"a.mcr"_qs).lines, (QStringList{u"#a"_qs, u"<UP>"_qs, u"<DOWN>"_qs, u"<CR>"_qs}));
-}
-
-void TestMacroEditor::deleteKeysMovingAndNo()
+void TestMacroEditor::deleteKeysAndNo()
 {
     writeMacros({u"a"_qs, u"b"_qs, u"c"_qs});
     frmMacro& e = openEditor({u"a.mcr"_qs, u"b.mcr"_qs, u"c.mcr"_qs});
@@ -320,42 +244,60 @@ void TestMacroEditor::deleteKeysMovingAndNo()
     QTest::qWait(0);
     QVERIFY(!reached);
     QVERIFY(e.MacroEdited);
-    // Yes gives the edits up for b, which then moves up, loaded again.
-    boxes->answers = {MsgAnswer::Yes};
-    frmMacro::selectRow(e.lstMacroList, 1);
-    e.cmdUpMacro->click();
-    QCOMPARE(entries(e.lstFileName), (QStringList{u"b.mcr"_qs, u"a.mcr"_qs, u"c.mcr"_qs}));
-    QCOMPARE(e.ShownMacroIndex, 0);
-    QCOMPARE(entries(e.lstMacro), (QStringList{u"<UP>"_qs, u"<DOWN>"_qs}));
     // The Delete key asks; No keeps the macro, Yes removes it from the list only.
     boxes->answers = {MsgAnswer::No};
     QTest::keyClick(e.lstMacroList, Qt::Key_Delete);
-    QCOMPARE(entries(e.lstFileName), (QStringList{u"b.mcr"_qs, u"a.mcr"_qs, u"c.mcr"_qs}));
+    QCOMPARE(entries(e.lstFileName), (QStringList{u"a.mcr"_qs, u"b.mcr"_qs, u"c.mcr"_qs}));
     boxes->answers = {MsgAnswer::Yes};
     QTest::keyClick(e.lstMacroList, Qt::Key_Delete);
     QCOMPARE(boxes->shown.last().text, u"ファイルも削除されます。\r\n本当に削除してもよろしいですか？"_qs);
-    QCOMPARE(entries(e.lstFileName), (QStringList{u"a.mcr"_qs, u"c.mcr"_qs}));
-    QVERIFY(QFile::exists(macroFolder() + u"b.mcr"_qs));
+    QCOMPARE(entries(e.lstFileName), (QStringList{u"b.mcr"_qs, u"c.mcr"_qs}));
+    QVERIFY(QFile::exists(macroFolder() + u"a.mcr"_qs));
 }
 
-void TestMacroEditor::keptOnTopWithTheMainWindow()
+void TestMacroEditor::keptOnTopWithTheProgramsIcon()
 {
+    // The program's icon: the handset's body left of its keys, in the picture's colour.
+    auto programs = [](const QIcon& icon) {
+        return icon.pixmap(32).toImage().pixelColor(9, 20) == QColor(0x2d, 0x3a, 0x4a);
+    };
     frmMacro& e = openEditor({}, [](Settings& s, KeyMap&) { s.MostFront = 1; });
     frmFileOpen chooser(e);
     frmLoopEdit loop(e);
-    for (QWidget* w : std::initializer_list<QWidget*>{&e, &chooser, &loop})
-        QVERIFY2(w->windowFlags().testFlag(Qt::WindowStaysOnTopHint), qPrintable(w->objectName()));
-    // The About box from the pop-up menu, on top as well.
+    for (QWidget* w : std::initializer_list<QWidget*>{window.get(), &e, &chooser, &loop})
+        QVERIFY2(w->windowFlags().testFlag(Qt::WindowStaysOnTopHint) && programs(w->windowIcon()),
+                 qPrintable(w->objectName()));
+    // The About box from the pop-up menu as well.
     bool reached = false;
     whenModal<frmAbout>(
-        [](frmAbout& about) {
-            QVERIFY(about.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+        [&](frmAbout& about) {
+            QVERIFY(about.windowFlags().testFlag(Qt::WindowStaysOnTopHint) && programs(about.cmdICON->icon()));
             about.close();
         },
         reached);
     e.close();
     window->mnuCOMMAND[7]->trigger();
     QVERIFY(reached);
+}
+
+void TestMacroEditor::sizesAreWholeWindowSizes()
+{
+    frmMacro& editor = openEditor({});
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    // The frame and title bar count: the compact window is 975 twips high in all.
+    window->chkHideOn->setValue(0);
+    QTRY_COMPARE(window->frameGeometry().height(), px(975));
+    window->chkHideOn->setValue(1);
+    QTRY_COMPARE(window->frameGeometry().height(), px(4470));
+    // The chooser and the text dialog snap back to their least heights, frame included.
+    frmFileOpen chooser(editor);
+    frmTextEdit text(editor);
+    for (auto [dialog, least] : {std::pair<QDialog*, int>{&chooser, 1380}, {&text, 1335}}) {
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        dialog->resize(dialog->width(), 20);
+        QTRY_COMPARE(dialog->frameGeometry().height(), px(least));
+    }
 }
 
 void TestMacroEditor::typedNamesRoundTripOrAreRefused_data()
@@ -391,8 +333,11 @@ void TestMacroEditor::typedNamesRoundTripOrAreRefused()
         QCOMPARE(window->cmbMacroList->count(), 1);
         QCOMPARE(Cp932::ReadLines(macroFolder() + name + u".mcr"_qs).lines, (QStringList{u'#' + name, u"<CR>"_qs}));
     } else {
+        // A save that cannot be done on the way out keeps the editor and its edits.
         QVERIFY(boxes->shown.last().text.startsWith(refusal));
-        QCOMPARE(e.lstFileName->count(), 0);
+        QVERIFY(e.MacroEdited && e.lstFileName->count() == 0);
+        QCOMPARE(entries(e.lstMacro), QStringList{u"<CR>"_qs});
+        QCOMPARE(window->macroFiles(), QStringList{QString()});
     }
     // Nothing but the settings files and the Macro folder, which holds at most the one file.
     QStringList files = QDir(home->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);

@@ -1,5 +1,6 @@
 // The interpreter's walk against a recording host: what each command does, in order, and how
-// a run ends; the macro-file rules of a save.
+// a run ends; the macro-file rules of a save; what the command dialogs store.
+#include "macros/CommandArguments.h"
 #include "macros/MacroFile.h"
 #include "macros/MacroWalk.h"
 #include "settings/Settings.h"
@@ -40,10 +41,11 @@ private Q_SLOTS:
     void commands_data();
     void commands();
     void escStopsBetweenCommands();
-    void deepNestingAndHugeCounts();
+    void deepNesting();
     void saveChecks_data();
     void saveChecks();
     void savedLines();
+    void commandArguments();
 };
 
 void TestMacroWalk::commands_data()
@@ -72,6 +74,8 @@ void TestMacroWalk::commands_data()
         << u"<WAIT>0.25\n<WAIT>\n<WAIT>abc\n<WAIT>1e3\n<WAIT> 1 "_qs << 0.0f << 1 << u"W0.25 W1"_qs << 0;
     QTest::newRow("loop counts round half to even") << u"<LOOP>2.5\n<UP>\n<LOOPEND>\n<LOOP>0.5\n<DOWN>\n<LOOPEND>"_qs
                                                     << 0.0f << 1 << u"K38/0 K38/0"_qs << 0;
+    QTest::newRow("an empty body ends at once however large its count")
+        << u"<LOOP>2147483647\n<LOOPEND>\n<UP>"_qs << 0.0f << 1 << u"K38/0"_qs << 0;
     QTest::newRow("dialog, empty and with text") << u"<DIALOG>\n<Dialog>Hello World"_qs << 0.0f << 1
                                                  << u"DOKを押すと続行します。 DHello World"_qs << 0;
     QTest::newRow("stray LOOPEND on line 7")
@@ -105,24 +109,15 @@ void TestMacroWalk::escStopsBetweenCommands()
     QCOMPARE(host.actions, (QStringList{u"K38/0"_qs, u"K38/0"_qs, u"+"_qs}));
 }
 
-void TestMacroWalk::deepNestingAndHugeCounts()
+void TestMacroWalk::deepNesting()
 {
     // 32,767 nested loops around one key: walked without native recursion.
     constexpr int kDepth = 32'766;
-    QStringList lines;
-    for (int i = 0; i < kDepth; ++i)
-        lines << u"<LOOP>1"_qs;
-    lines << u"<OK>"_qs;
-    for (int i = 0; i < kDepth; ++i)
-        lines << u"<LOOPEND>"_qs;
     RecordingHost host;
+    const QStringList lines =
+        QStringList(kDepth, u"<LOOP>1"_qs) + QStringList{u"<OK>"_qs} + QStringList(kDepth, u"<LOOPEND>"_qs);
     QCOMPARE(int(MacroExecute(ReadMacroCommands(lines), host, {0.0f, 1}, KeyMap{})), 0);
     QCOMPARE(host.actions, QStringList{u"K13/0"_qs});
-
-    // An empty body ends at once however large its count.
-    RecordingHost empty;
-    QCOMPARE(int(MacroExecute(program(u"<LOOP>2147483647\n<LOOPEND>\n<UP>"_qs), empty, {0.0f, 1}, KeyMap{})), 0);
-    QCOMPARE(empty.actions, QStringList{u"K38/0"_qs});
 }
 
 void TestMacroWalk::saveChecks_data()
@@ -170,6 +165,16 @@ void TestMacroWalk::savedLines()
     MacroExecute(program(u"<LOOP>2\n<LOOP>3\n<UP>\n<LOOPEND>\n<LOOPEND>\n<TEXT> a "_qs), unsaved, {0.0f, 1}, KeyMap{});
     QCOMPARE(saved.actions, unsaved.actions);
     QCOMPARE(saved.actions.count(u"K38/0"_qs), 6);
+}
+
+// A wait as typed when above 0, a loop count held to 32 bits, each line break of a text a CR.
+void TestMacroWalk::commandArguments()
+{
+    QVERIFY(IsAcceptedWait(u" 1.50 "_qs) && !IsAcceptedWait(u"0"_qs) && !IsAcceptedWait(u"1e39"_qs));
+    QCOMPARE(AcceptedLoopCount(u"3000000000"_qs), std::optional(u"2147483647"_qs));
+    QCOMPARE(AcceptedLoopCount(u"0.4"_qs), std::nullopt);
+    QCOMPARE(TextCommandLines(u"a\n\nb"_qs, u"  "_qs),
+             (QStringList{u"  <TEXT>a"_qs, u"  <CR>"_qs, u"  <CR>"_qs, u"  <TEXT>b"_qs}));
 }
 
 QTEST_APPLESS_MAIN(TestMacroWalk)

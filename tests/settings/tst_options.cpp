@@ -20,10 +20,7 @@ private Q_SLOTS:
     void init() { QVERIFY(setUpFixture()); }
     void cleanup();
     void openingSwitchesTheLinkOff();
-    void okKeepsWhatWasLoaded();
-    void okChecks_data();
-    void okChecks();
-    void cancelChangesNothing();
+    void okAndCancelKeepWhatWasLoaded();
     void okAppliesTheKeysAndFlagsAtOnce();
 
 private:
@@ -68,8 +65,9 @@ void TestOptions::openingSwitchesTheLinkOff()
 }
 
 // Every field goes into its control and comes back unchanged through OK; help follows the tab
-// into the dialog, which alone takes input.
-void TestOptions::okKeepsWhatWasLoaded()
+// into the dialog, which alone takes input. Esc is Cancel: nothing changed in the dialog then
+// reaches the main window.
+void TestOptions::okAndCancelKeepWhatWasLoaded()
 {
     frmMain& w = startWindow(Settings{1.28f, 7, 0, 1, 0, 1, 0, 1, u"N504i"_qs, 0, 0.25f, 1, 1, 1, 1}, {}, {u"/d"_qs});
     w.keyMap() = KeyMap{35, 33, 34, 19, 145, 46, 8, 27, 45, 36, 40, 38};
@@ -86,71 +84,27 @@ void TestOptions::okKeepsWhatWasLoaded()
     QTest::mouseClick(d.cmdOK, Qt::LeftButton);
     QCOMPARE(d.result(), int(QDialog::Accepted));
     QCOMPARE(Records(w), before);
-    QVERIFY(boxes->shown.isEmpty());
-}
 
-void TestOptions::okChecks_data()
-{
-    QTest::addColumn<QString>("port");
-    QTest::addColumn<QString>("wait");
-    QTest::addColumn<QString>("message");
-    const QString portMessage = u"ポート番号は1～15の範囲で指定してください。"_qs;
-    QTest::newRow("port 16") << u"16"_qs << u"0"_qs << portMessage;
-    QTest::newRow("wait beyond single precision") << u"1"_qs << u"1e39"_qs
-                                                  << u"マクロ実行中のウェイトをもう一度ご確認ください。"_qs;
-    QTest::newRow("both wrong: only the port message") << u"0"_qs << u"-1"_qs << portMessage;
-}
-
-// A refused value keeps the dialog open with what was typed, and changes nothing.
-void TestOptions::okChecks()
-{
-    QFETCH(QString, port);
-    QFETCH(QString, wait);
-    QFETCH(QString, message);
-    frmMain& w = startWindow(Settings{1.28f, 5, 1, 1, 0, 0, 1, 0, u"P504i"_qs, 1, 0.5f, 0, 0, 0, 0});
-    const QStringList before = Records(w);
-    frmOption& d = open();
-    d.txtComPort->setText(port);
-    d.txtMacroWait->setText(wait);
-    d.chkDontKeyLog->setChecked(true);
-    QTest::mouseClick(d.cmdOK, Qt::LeftButton);
-    QVERIFY(d.isVisible());
-    QCOMPARE(boxes->shown.size(), 1);
-    QCOMPARE(boxes->shown[0].text, message);
-    QVERIFY(d.chkDontKeyLog->isChecked());
-    QCOMPARE(Records(w), before);
-    // The box to correct is shown and has the focus.
-    QLineEdit* wrong = message.startsWith(u"ポート") ? d.txtComPort : d.txtMacroWait;
-    QVERIFY(wrong->isVisible());
-    QTRY_VERIFY(wrong->hasFocus());
-}
-
-// Esc is Cancel; nothing changed in the dialog reaches the main window.
-void TestOptions::cancelChangesNothing()
-{
-    frmMain& w = startWindow({}, {}, {u"/d"_qs});
-    const QStringList before = Records(w);
-    const QString toolTip = w.cmdOption->toolTip();
-    frmOption& d = open();
-    d.txtComPort->setText(u"9"_qs);
-    d.txtMacroWait->setText(u"3"_qs);
-    for (QCheckBox* box : d.findChildren<QCheckBox*>())
+    frmOption& c = open();
+    c.txtComPort->setText(u"9"_qs);
+    c.txtMacroWait->setText(u"3"_qs);
+    for (QCheckBox* box : c.findChildren<QCheckBox*>())
         box->toggle();
-    d.tbsOption->setCurrentIndex(3);
-    for (KeyCaptureBox* box : d.txtKey) {
+    c.tbsOption->setCurrentIndex(3);
+    for (KeyCaptureBox* box : c.txtKey) {
         box->setFocus();
         QTest::keyClick(box, Qt::Key_F5);
         QCOMPARE(box->text(), u"116"_qs);
     }
-    d.tbsOption->setCurrentIndex(0);
-    d.txtComPort->setFocus();
-    QTest::keyClick(d.txtComPort, Qt::Key_Escape);
-    QVERIFY(!d.isVisible());
-    QCOMPARE(d.result(), int(QDialog::Rejected));
+    c.tbsOption->setCurrentIndex(0);
+    c.txtComPort->setFocus();
+    QTest::keyClick(c.txtComPort, Qt::Key_Escape);
+    QVERIFY(!c.isVisible());
+    QCOMPARE(c.result(), int(QDialog::Rejected));
     QCOMPARE(Records(w), before);
-    QCOMPARE(w.cmdOption->toolTip(), toolTip);
+    QVERIFY(w.cmdOption->toolTip().isEmpty() && !w.chkIMEON->isVisibleTo(&w));
     QVERIFY(!w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    QVERIFY(w.chkIMEON->isVisibleTo(&w));
+    QVERIFY(boxes->shown.isEmpty());
 }
 
 // The key boxes store the key, not a character or a modifier, and never act as the dialog's
@@ -165,7 +119,6 @@ void TestOptions::okAppliesTheKeysAndFlagsAtOnce()
     d.chkToolTipOff->setChecked(true);
     QVERIFY(d.chkREUDE->isVisible());
     QTest::mouseClick(d.chkREUDE, Qt::LeftButton);
-    d.txtComPort->setText(u"3.5"_qs);
     d.tbsOption->setCurrentIndex(3);
     const struct {
         KeyCaptureBox* box;
@@ -182,6 +135,27 @@ void TestOptions::okAppliesTheKeysAndFlagsAtOnce()
         QTest::keyClick(t.box, t.key, t.modifiers);
         QCOMPARE(t.box->text(), t.code);
     }
+    // A refused value keeps the dialog open with what was typed, and changes nothing; the box to
+    // correct is shown and has the focus. The port is checked first.
+    const QStringList before = Records(w);
+    const struct {
+        QString port;
+        QLineEdit* box;
+        QString message;
+    } refused[] = {{u"16"_qs, d.txtComPort, u"ポート番号は1～15の範囲で指定してください。"_qs},
+                   {u"3.5"_qs, d.txtMacroWait, u"マクロ実行中のウェイトをもう一度ご確認ください。"_qs}};
+    d.txtMacroWait->setText(u"1e39"_qs); // beyond single precision
+    for (const auto& r : refused) {
+        d.txtComPort->setText(r.port);
+        QTest::mouseClick(d.cmdOK, Qt::LeftButton);
+        QVERIFY(d.isVisible() && d.chkMostFront->isChecked());
+        QCOMPARE(boxes->shown.last().text, r.message);
+        QCOMPARE(Records(w), before);
+        QVERIFY(r.box->isVisible());
+        QTRY_VERIFY(r.box->hasFocus());
+    }
+    QCOMPARE(boxes->shown.size(), 2);
+    d.txtMacroWait->setText(u"0.25"_qs);
     QVERIFY(!w.helpViewer().window());
     QTest::mouseClick(d.cmdOK, Qt::LeftButton);
     QCOMPARE(d.result(), int(QDialog::Accepted));

@@ -1,20 +1,27 @@
-// The ground of every main-window test: a temporary program folder, the simulated handset on
-// COM1, scripted message boxes, the window started over them, the widgets such tests reach, and
-// the modal dialogs it opens reached while their exec() runs.
+// The ground of every main-window test: a temporary program folder with its macro files, the
+// simulated handset on COM1, scripted message boxes, the window started over them, the macro
+// editor opened over it, the widgets such tests reach, and the modal dialogs it opens reached
+// while their exec() runs.
 // The window is torn down first, while its port still has a handset at the other end.
 #pragma once
 
 #include "core/frmMain.h"
+#include "macros/frmMacro.h"
 #include "phonesim/Handset.h"
+#include "platform/Cp932.h"
 #include "platform/MessageBoxes.h"
+#include "settings/MacroTitle.h"
 #include "settings/SettingsFiles.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -28,9 +35,12 @@ struct MainWindowFixture {
     std::unique_ptr<phonesim::Handset> handset;
     std::unique_ptr<ScriptedMessageBoxes> boxes;
     std::unique_ptr<frmMain> window;
+    QPointer<frmMacro> editor;
+    MainWindowSettings position; // what start() stores beside the settings
 
     bool setUpFixture()
     {
+        position = {};
         home = std::make_unique<QTemporaryDir>();
         qputenv("YUBISAKI_HOME", home->path().toLocal8Bit());
         handset = std::make_unique<phonesim::Handset>();
@@ -57,6 +67,58 @@ struct MainWindowFixture {
         if (!WriteSettingsFileIn(home->path() + u'/', settings, position).result.ok)
             qFatal("setting.ini not written");
         return openWindow(args);
+    }
+
+    QString macroFolder() const { return MacroFolder(home->path() + u'/'); }
+
+    void writeMacro(const QString& file, const QStringList& lines)
+    {
+        QDir().mkpath(macroFolder());
+        QVERIFY(Cp932::WriteLines(macroFolder() + file, lines).ok);
+    }
+
+    // The window with its own key map; an empty list means no macros, and without arguments the
+    // power is switched on.
+    frmMain& start(const QStringList& macroFiles = {}, const std::function<void(Settings&, KeyMap&)>& tweak = {},
+                   const QStringList& args = {})
+    {
+        Settings settings;
+        settings.IMEON = 0;
+        KeyMap keyMap;
+        if (tweak)
+            tweak(settings, keyMap);
+        position.MacroFiles = macroFiles.isEmpty() ? QStringList{QString()} : macroFiles;
+        [&] { QVERIFY(WriteKeyMapFileIn(home->path() + u'/', keyMap).result.ok); }();
+        startWindow(settings, position, args);
+        if (args.isEmpty())
+            window->chkPower->setValue(1);
+        return *window;
+    }
+
+    // The editor as the main window's button opens it, but shown without blocking.
+    frmMacro& openEditor(const QStringList& macroFiles, const std::function<void(Settings&, KeyMap&)>& tweak = {},
+                         const QStringList& args = {})
+    {
+        start(macroFiles, tweak, args);
+        editor = new frmMacro(*window);
+        editor->show();
+        return *editor;
+    }
+
+    static QStringList entries(const QListWidget* list)
+    {
+        QStringList out;
+        for (int i = 0; i < list->count(); ++i)
+            out << list->item(i)->text();
+        return out;
+    }
+
+    // An item view takes a double click as a second press on the item it was pressed on.
+    static void doubleClickRow(QListWidget* list, int row)
+    {
+        const QPoint at = list->visualItemRect(list->item(row)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
     }
 
     QString settingsPath() const { return SettingsFilePath(home->path() + u'/'); }
