@@ -82,10 +82,13 @@ QStringList Characters(const QString& text)
 // A decoded key frame: its character, or <NAME> for a named key (<^NAME> modified).
 QString Token(const WireEvent& event)
 {
+    if (!event.text.isEmpty())
+        return event.text;
     const KeyCode c = event.code;
-    const auto* key = std::ranges::find_if(kNamedKeys, [&](auto& k) { return k.group == c.Group && k.index == c.Index; });
-    const QString name = key == std::end(kNamedKeys) ? u"? %1 %2"_qs.arg(c.Group).arg(c.Index) : QString::fromLatin1(key->name);
-    return !event.text.isEmpty() ? event.text : (c.Kind == 9 ? u"<^"_qs : u"<"_qs) + name + u'>';
+    const auto* k = std::ranges::find_if(kNamedKeys, [&](auto& n) { return n.group == c.Group && n.index == c.Index; });
+    const QString name = k != std::end(kNamedKeys) ? QString::fromLatin1(k->name)
+                                                   : u"? %1 %2"_qs.arg(c.Group).arg(c.Index);
+    return (c.Kind == 9 ? u"<^"_qs : u"<"_qs) + name + u'>';
 }
 
 void Say(const QString& line) { std::puts(qPrintable(line)); } // stdout is line-buffered
@@ -130,28 +133,29 @@ public:
             return 2;
         phonesim::Handset& h = desk_.handset();
         // What a person does, and how often in a hundred.
-        const std::pair<int, std::function<void()>> activities[] = {
-            {40, [this] { type(); }},
-            {15, [this] { namedKeys(); }},
-            {7, [this] { paste(Uniform(rng_, 4, 40), false); }},
-            {2, [this] { paste(Uniform(rng_, 2000, 10'000), true); }},
-            {6, [this] { runMacro(); }},
-            {6, [this] { numberQuery(); }},
-            {3, [&] { h.sendSignalLevel(noted(u"level %1"_qs, Uniform(rng_, 0, 15))); }},
-            {2, [&] { h.sendServiceArea(noted(u"area in %1"_qs, Uniform(rng_, 0, 1))); }},
-            {2, [&] { h.sendCallCharge(noted(u"charge %1"_qs, Uniform(rng_, 0, 99999))); }},
-            {3, [this] { incomingCall(true); }},
-            {2, [this] { incomingCall(false); }},
-            {5, [this] { randomBytes(); }},
-            {3, [this] { pullCable(); }},
-            {4, [this] { powerCycle(false); }},
+        const std::tuple<int, const char*, std::function<void()>> activities[] = {
+            {40, "type", [this] { type(); }},
+            {15, "named keys", [this] { namedKeys(); }},
+            {7, "paste", [this] { paste(Uniform(rng_, 4, 40), false); }},
+            {2, "huge paste, power off", [this] { paste(Uniform(rng_, 2000, 10'000), true); }},
+            {6, "macro", [this] { runMacro(); }},
+            {6, "number query", [this] { numberQuery(); }},
+            {3, "signal level", [&] { h.sendSignalLevel(Uniform(rng_, 0, 15)); }},
+            {2, "service area", [&] { h.sendServiceArea(Uniform(rng_, 0, 1)); }},
+            {2, "call charge", [&] { h.sendCallCharge(Uniform(rng_, 0, 99999)); }},
+            {3, "call answered", [this] { incomingCall(true); }},
+            {2, "call refused", [this] { incomingCall(false); }},
+            {5, "random bytes", [this] { randomBytes(); }},
+            {3, "cable pulled", [this] { pullCable(); }},
+            {4, "power off and on", [this] { powerCycle(false); }},
         };
         const qint64 endMs = qint64(minutes_ * 60'000);
         qint64 nextIdleMs = 20'000;
         while (clock_.elapsed() < endMs && desk_.program().state() == QProcess::Running && (keepGoing_ || !faults_)) {
             int roll = Uniform(rng_, 0, 99);
-            for (const auto& [weight, act] : activities)
+            for (const auto& [weight, name, act] : activities)
                 if ((roll -= weight) < 0) {
+                    log_ << u"%1 s %2"_qs.arg(clock_.elapsed() / 1000).arg(QString::fromLatin1(name));
                     act();
                     break;
                 }
@@ -180,8 +184,6 @@ public:
 private:
     bool setUp()
     {
-        if (!desk_.start())
-            return Say(u"soak: cannot start the desktop: "_qs + desk_.error()), false;
         phonesim::Handset& h = desk_.handset();
         h.setNumber(u"09012345678"_qs);
         h.setSerial(u"NMABK12ABCD"_qs);
@@ -193,10 +195,10 @@ private:
         // A macro that types, presses keys and waits, long enough to be stopped midway.
         const QByteArray macro = "#soak\r\n<LOOP>" + QByteArray::number(kMacroRepeats)
                                  + "\r\n <UP>\r\n <TEXT>ab\r\n <TEN-5>\r\n <WAIT>0.2\r\n<LOOPEND>\r\n";
-        if (!QDir(desk_.home()).mkpath(u"Macro"_qs) || !WriteFile(desk_.home() + u"/Macro/soak.mcr"_qs, macro)
-            || !desk_.writeSettings(SoakSettings) || !desk_.startProgram())
+        if (!desk_.start() || !QDir(desk_.home()).mkpath(u"Macro"_qs)
+            || !WriteFile(desk_.home() + u"/Macro/soak.mcr"_qs, macro) || !desk_.writeSettings(SoakSettings)
+            || !desk_.startProgram())
             return Say(u"soak: cannot start the program: "_qs + desk_.error()), false;
-        pid_ = desk_.program().processId();
         press(u"Num_Lock alt+p alt+g"_qs); // power on, with the signal levels shown
         pause(500);
         return true;
@@ -211,12 +213,12 @@ private:
         // What a cut leaves must stop within a minute: the power switch acts at once.
         if (cutAllowed && !waitForSilence(2000, 60'000))
             fault(u"the line goes on for more than a minute after the cut"_qs);
-        else if (!desk_.waitUntil([&] { return received_.size() - mark_ >= expected_.size(); },
+        else if (!desk_.waitUntil([&] { return received_.size() >= expected_.size(); },
                                   std::min(lineMs * 2 + 10'000, 120'000)))
             waitForSilence(2000, 10'000);
         waitForSilence(400, 10'000); // anything more that follows, a duplicate
         desk_.waitUntil([&] { return newMessages().size() >= expectedMessages_.size(); }, 5000);
-        const QStringList got = received_.mid(mark_);
+        const QStringList got = std::exchange(received_, {});
         typed_ += expected_.size();
         lost_ += std::max<qsizetype>(0, expected_.size() - got.size());
         if (got != expected_ && !(cutAllowed && got.size() <= expected_.size() && expected_.mid(0, got.size()) == got))
@@ -229,13 +231,13 @@ private:
         offSettingsSeen_ = offSettings;
         const QStringList shown = newMessages();
         if (!std::ranges::equal(shown, expectedMessages_, [](auto& line, auto& text) { return line.contains(text); }))
-            fault(u"messages shown: [%1], expected: [%2]"_qs.arg(shown.join(u" | "_qs), expectedMessages_.join(u" | "_qs)));
+            fault(u"messages shown: [%1], expected: [%2]"_qs.arg(shown.join(u" | "_qs),
+                                                                  expectedMessages_.join(u" | "_qs)));
         messages_ += shown.size();
         messagesSeen_ += shown.size();
-        mark_ = received_.size();
         expected_.clear();
         expectedMessages_.clear();
-        lastKb_ = ProcField(pid_, "statm", 1) * (sysconf(_SC_PAGESIZE) / 1024); // resident pages
+        lastKb_ = ProcField(desk_.program().processId(), "statm", 1) * (sysconf(_SC_PAGESIZE) / 1024); // resident pages
         peakKb_ = std::max(peakKb_, lastKb_);
         // Memory counts from the first minute on, or from half-way through a shorter run.
         if (baseKb_ < 0 && clock_.elapsed() > std::min(60'000.0, minutes_ * 30'000))
@@ -250,8 +252,8 @@ private:
         checkpoint(cutAllowed);
     }
 
-    // Keys of one mode, after the toggles that choose it, and the characters the handset must receive.
-    std::pair<QString, QStringList> typing(const Mode& mode, int length)
+    // Keys of one mode, after the toggles that choose it; the characters they give are expected.
+    QString typing(const Mode& mode, int length)
     {
         static const QString toggleKeys[3] = {u"Zenkaku_Hankaku"_qs, u"Eisu_toggle"_qs, u"Muhenkan"_qs};
         const int wanted[3] = {mode.ime, mode.alphaOrKana, mode.kanaOrRoma};
@@ -271,7 +273,7 @@ private:
             tokens << Characters(to[i]);
         }
         expected_ << tokens;
-        return {keys, tokens};
+        return keys;
     }
 
     void type()
@@ -279,8 +281,8 @@ private:
         const Mode& mode = kModes[Uniform(rng_, 0, std::size(kModes) - 1)];
         // Now and then a storm: every key at once, far faster than the line.
         const bool storm = Uniform(rng_, 0, 4) == 0;
-        const QString keys = typing(mode, storm ? Uniform(rng_, 30, 120) : Uniform(rng_, 2, 16)).first;
-        note(u"type %1 \"%2\"%3"_qs.arg(QString::fromLatin1(mode.name), keys, storm ? u" at once"_qs : QString()));
+        const QString keys = typing(mode, storm ? Uniform(rng_, 30, 120) : Uniform(rng_, 2, 16));
+        detail(u"%1 \"%2\"%3"_qs.arg(QString::fromLatin1(mode.name), keys, storm ? u" at once"_qs : QString()));
         for (const QString& part : storm ? QStringList(keys) : keys.split(QString(), Qt::SkipEmptyParts)) {
             ok(desk_.type(part), part);
             if (!storm)
@@ -290,15 +292,12 @@ private:
 
     void namedKeys()
     {
-        QStringList chords;
         for (int n = Uniform(rng_, 1, 8); n > 0; --n) {
             const NamedKey& k = kNamedKeys[Uniform(rng_, 0, std::size(kNamedKeys) - 1)];
-            chords << QString::fromLatin1(k.chord);
-            press(chords.last());
+            press(QString::fromLatin1(k.chord));
             expected_ << u"<%1>"_qs.arg(QString::fromLatin1(k.name));
             pause(Uniform(rng_, 0, 200));
         }
-        note(u"keys "_qs + chords.join(u' '));
     }
 
     void paste(int length, bool powerOffMidway)
@@ -307,7 +306,6 @@ private:
         QString text;
         while (text.size() < length)
             text += kPastePool.at(Uniform(rng_, 0, int(kPastePool.size()) - 1));
-        note(u"paste %1 characters%2"_qs.arg(length).arg(powerOffMidway ? u", power off"_qs : QString()));
         // The clipboard belongs to a helper on the same display while the program reads it.
         QProcess holder;
         holder.setProcessEnvironment(desk_.environment());
@@ -340,8 +338,8 @@ private:
         // ESC midway stops the run (its waits alone last six seconds); ESC after the run is the clear key.
         const int escape = Uniform(rng_, 0, 2); // none, midway, after
         const int escapeMs = Uniform(rng_, 100, 4000);
-        const QString escapes[] = {QString(), u", ESC after %1 ms"_qs.arg(escapeMs), u", ESC after the run"_qs};
-        note(u"macro"_qs + escapes[escape]);
+        const QString escapes[] = {u"no ESC"_qs, u"ESC after %1 ms"_qs.arg(escapeMs), u"ESC after the run"_qs};
+        detail(escapes[escape]);
         checkpoint();
         const qsizetype before = received_.size();
         press(u"alt+s"_qs);
@@ -367,7 +365,7 @@ private:
             {"delay 6500", {.delayMs = 6500}}, {"garble on", {.garble = true}}, {"cut 3", {.cutAfter = 3}},
             {"vanish 5", {.vanishAfter = 5}}};
         const int fault = Uniform(rng_, -4, 3); // half of the queries meet a fault
-        note(u"number query "_qs + QString::fromLatin1(fault >= 0 ? kFaults[fault].first : ""));
+        detail(QString::fromLatin1(fault >= 0 ? kFaults[fault].first : "no fault"));
         checkpoint();
         phonesim::Handset& h = desk_.handset();
         h.setReplyFaults(fault >= 0 ? kFaults[fault].second : Faults{});
@@ -390,7 +388,6 @@ private:
     void incomingCall(bool answer)
     {
         // The message log answers the question as this file says.
-        note(answer ? u"call, answered"_qs : u"call, refused"_qs);
         checkpoint();
         ok(WriteFile(desk_.home() + u"/messages.log.answer"_qs, answer ? "yes" : "no"), u"the answer file"_qs);
         desk_.handset().sendIncomingCall();
@@ -404,7 +401,7 @@ private:
         for (int n = Uniform(rng_, 1, 64); n > 0; --n)
             if (const int b = Uniform(rng_, 0, 255); b != 0xA5)
                 bytes += char(b);
-        note(u"bytes "_qs + QString::fromLatin1(bytes.toHex()));
+        detail(QString::fromLatin1(bytes.toHex()));
         desk_.handset().send(bytes);
     }
 
@@ -413,13 +410,12 @@ private:
         // Sometimes with frames still on their way, which the pull cuts.
         const bool busy = Uniform(rng_, 0, 1);
         if (busy) {
-            const QString keys = typing(kModes[0], 60).first;
+            const QString keys = typing(kModes[0], 60);
             ok(desk_.type(keys), keys);
             pause(Uniform(rng_, 200, 3000));
         } else {
             checkpoint();
         }
-        note(u"cable pulled"_qs + (busy ? u" while sending"_qs : QString()));
         desk_.handset().hangUp();
         expect({}, {kHangUpMessage}, busy);
         powerCycle(true);
@@ -432,7 +428,6 @@ private:
             QString error;
             ok(desk_.handset().start(&error) && desk_.handset().linkAs(desk_.home(), 1, &error), error);
         } else {
-            note(u"power off and on"_qs);
             checkpoint(); // what is still queued would be cut
         }
         press(u"alt+p"_qs);
@@ -445,7 +440,8 @@ private:
     void idleCpu()
     {
         checkpoint();
-        const auto ticks = [this] { return ProcField(pid_, "stat", 11) + ProcField(pid_, "stat", 12); }; // user, system
+        const qint64 pid = desk_.program().processId();
+        const auto ticks = [&] { return ProcField(pid, "stat", 11) + ProcField(pid, "stat", 12); }; // user, system
         const qint64 before = ticks();
         QElapsedTimer t;
         t.start();
@@ -470,7 +466,8 @@ private:
         std::tie(want.window.Xpos, want.window.Ypos) = std::tuple(read.window.Xpos, read.window.Ypos);
         const auto lines = [](auto& l) { return SettingsFileLines(l.settings, l.window) + KeyMapFileLines(l.keyMap); };
         if (lines(read) != lines(want))
-            fault(u"the settings read back as\n    %1\n  instead of\n    %2"_qs.arg(lines(read).join(u' '), lines(want).join(u' ')));
+            fault(u"the settings read back as\n    %1\n  instead of\n    %2"_qs.arg(lines(read).join(u' '),
+                                                                                 lines(want).join(u' ')));
     }
 
     void press(const QString& chords) { ok(desk_.keys(chords), chords); }
@@ -486,8 +483,7 @@ private:
         Say(u"FAULT (seed %1, %2 s): %3"_qs.arg(seed_).arg(clock_.elapsed() / 1000).arg(what));
         Say(u"  last actions: "_qs + log_.mid(std::max<qsizetype>(0, log_.size() - 8)).join(u"; "_qs));
     }
-    void note(const QString& action) { log_ << u"%1 s %2"_qs.arg(clock_.elapsed() / 1000).arg(action); }
-    int noted(const QString& action, int value) { return note(action.arg(value)), value; }
+    void detail(const QString& what) { log_.last() += u", "_qs + what; }
     QStringList newMessages() { return desk_.messages().mid(messagesSeen_); }
     bool waitForSilence(int quietMs, int timeoutMs)
     {
@@ -502,10 +498,10 @@ private:
     bool keepGoing_; // past the first fault, which otherwise ends the run
     QElapsedTimer clock_;
     QStringList log_; // the actions with their start, for the report of a fault
-    // What arrived, every key frame as a token, and what must arrive since the checkpoint.
+    // What arrived since the last checkpoint, every key frame as a token, and what must arrive.
     QStringList received_, expected_, expectedMessages_;
-    qsizetype mark_ = 0, messagesSeen_ = 0, offSettingsSeen_ = 0;
-    qint64 lastByteNs_ = 0, pid_ = 0;
+    qsizetype messagesSeen_ = 0, offSettingsSeen_ = 0;
+    qint64 lastByteNs_ = 0;
     int toggles_[3] = {1, 1, 1}; // IME on, AlphaOrKana, KanaOrRoma
     bool modelRead_ = false;
     // Figures for the report.
