@@ -55,7 +55,7 @@ public:
         bool garble = false;    // the first byte is wrong (6C becomes 6B)
         int vanishAfter = -1;   // hang up after this many bytes
         int insertAt = -1;      // put `inserted` before byte n (a signal level inside a reply)
-        QByteArray inserted;
+        QByteArray inserted = {};
     };
     void setReplyFaults(const ReplyFaults& faults)
     {
