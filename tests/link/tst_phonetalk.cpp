@@ -25,11 +25,6 @@ QStringList logLines(const frmMain& w)
     return lines;
 }
 
-int eventsOf(const Handset& handset, WireEvent::Type type)
-{
-    return int(std::ranges::count(handset.events(), type, &WireEvent::type));
-}
-
 // Bars shown on the picture's bottom row: the level the user reads off.
 int greenBars(AntennaPicture* picture)
 {
@@ -60,15 +55,13 @@ private Q_SLOTS:
     void modelName();
 
 private:
-    frmMain& start(bool powerOn, const QStringList& args = {});
+    frmMain& start(bool powerOn, const QStringList& args = {})
+    {
+        if (openWindow(args); powerOn)
+            window->chkPower->setValue(1);
+        return *window;
+    }
 };
-
-frmMain& TestPhoneTalk::start(bool powerOn, const QStringList& args)
-{
-    if (openWindow(args); powerOn)
-        window->chkPower->setValue(1);
-    return *window;
-}
 
 void TestPhoneTalk::queryLogs_data()
 {
@@ -120,7 +113,7 @@ void TestPhoneTalk::queryLogs()
 
     QCOMPARE(logLines(w), lines);
     QCOMPARE(w.settings().PdcType, pdcType);
-    QCOMPARE(eventsOf(*handset, WireEvent::Type::ModelRequest), modelRequests);
+    QCOMPARE(int(std::ranges::count(handset->events(), WireEvent::Type::ModelRequest, &WireEvent::type)), modelRequests);
     QCOMPARE(w.picAntena->printedText(), printed);
     QVERIFY(w.cmdGetNumber->isEnabled());
     QCOMPARE(w.mscCOM().receiveThreshold(), 0);

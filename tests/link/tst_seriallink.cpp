@@ -6,14 +6,11 @@
 #include "platform/SleepingWait.h"
 #include "settings/Settings.h"
 
-#include <QCoreApplication>
-#include <QProcess>
 #include <QSerialPort>
 #include <QSignalSpy>
 #include <QTest>
 
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -22,20 +19,6 @@ namespace {
 constexpr int kPort = 3;
 
 QByteArray frame(const KeyCode& code) { return QByteArray::fromHex("f202010000") + code.bytes(); }
-
-// Holds a port open in a child process until its standard input closes.
-int holdPort(const char* path)
-{
-    QSerialPort port(QString::fromLocal8Bit(path));
-    if (!port.open(QIODevice::ReadWrite))
-        return 1;
-    fputs("held\n", stdout);
-    fflush(stdout);
-    char buffer[64];
-    while (read(STDIN_FILENO, buffer, sizeof buffer) > 0) {
-    }
-    return 0;
-}
 
 } // namespace
 
@@ -179,7 +162,7 @@ void TestSerialLink::portThatCannotOpen_data()
     QTest::addColumn<int>("number");
     QTest::addColumn<QString>("text");
     QTest::newRow("no such device") << false << PortErrorNumber::InvalidPort << SerialLink::InvalidPortText();
-    QTest::newRow("held by another process") << true << PortErrorNumber::PortInUse << SerialLink::PortInUseText();
+    QTest::newRow("held by another port") << true << PortErrorNumber::PortInUse << SerialLink::PortInUseText();
 }
 
 void TestSerialLink::portThatCannotOpen()
@@ -187,17 +170,14 @@ void TestSerialLink::portThatCannotOpen()
     QFETCH(bool, held);
     QFETCH(int, number);
     QFETCH(QString, text);
-    QProcess holder;
-    if (held) {
-        holder.start(QCoreApplication::applicationFilePath(), {u"--hold-port"_qs, handset->portPath()});
-        QVERIFY(holder.waitForReadyRead(10000));
-        QCOMPARE(holder.readLine().trimmed(), QByteArray("held"));
-    } else {
+    // Held by another port, with its lock file, as another program holds it.
+    QSerialPort holder(handset->portPath());
+    if (held)
+        QVERIFY(holder.open(QIODevice::ReadWrite));
+    else
         qputenv("YUBISAKI_COM3", "/dev/yubisaki-no-such-device");
-    }
     const PortError error = link->OpenForUse();
-    holder.closeWriteChannel();
-    QVERIFY(!held || holder.waitForFinished(10000));
+    holder.close();
     QCOMPARE(error.number, number);
     QVERIFY(!port->isOpen());
     QVERIFY(SerialLink::ReportPowerSwitchError(error));
@@ -249,16 +229,5 @@ void TestSerialLink::writesToAClosedPortAreReportedOnce()
     QCOMPARE(boxes->shown.size(), 2);
 }
 
-int main(int argc, char** argv)
-{
-    if (argc == 3 && qstrcmp(argv[1], "--hold-port") == 0) {
-        QCoreApplication app(argc, argv);
-        return holdPort(argv[2]);
-    }
-    QCoreApplication app(argc, argv);
-    TestSerialLink test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_GUILESS_MAIN(TestSerialLink)
 #include "tst_seriallink.moc"

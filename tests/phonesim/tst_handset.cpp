@@ -16,18 +16,30 @@ namespace {
 
 QByteArray frame(KeyCode code) { return QByteArray::fromHex("f202010000") + code.bytes(); }
 
-bool openPort(QSerialPort& port, const QString& path)
-{
-    port.setPortName(path);
-    port.setBaudRate(600);
-    return port.open(QIODevice::ReadWrite);
-}
-
 } // namespace
 
 class TestHandset : public QObject {
     Q_OBJECT
+    // The handset reading at 600 baud, and a port at its other end.
+    std::unique_ptr<phonesim::Handset> handset;
+    QSerialPort port;
+    bool open()
+    {
+        if (!handset->start())
+            return false;
+        port.setPortName(handset->portPath());
+        port.setBaudRate(600);
+        return port.open(QIODevice::ReadWrite);
+    }
+
 private Q_SLOTS:
+    void init()
+    {
+        handset = std::make_unique<phonesim::Handset>();
+        handset->setPaced(true);
+        QVERIFY(open());
+    }
+    void cleanup() { port.close(); }
     void patternsAtEverySplit_data();
     void patternsAtEverySplit();
     void screen_data();
@@ -99,46 +111,36 @@ void TestHandset::screen()
 
 void TestHandset::pacedReadingKeepsTheLineSpeed()
 {
-    phonesim::Handset handset;
-    QVERIFY(handset.start());
-    handset.setPaced(true);
-    QSerialPort port;
-    QVERIFY(openPort(port, handset.portPath()));
     port.write(QByteArray(30, 'x'));
-    QVERIFY(handset.waitForReceived(30, 5000));
-    const auto& log = handset.byteLog();
+    QVERIFY(handset->waitForReceived(30, 5000));
+    const auto& log = handset->byteLog();
     const qint64 span = log.back().ns - log.front().ns;
     // 29 byte times between the first and the last byte, give or take one timer tick.
     QVERIFY2(span >= 28 * phonesim::Handset::kPacedByteNs && span <= 31 * phonesim::Handset::kPacedByteNs,
              qPrintable(QString::number(span)));
-    QCOMPARE(handset.offSettingsCount(), 0);
+    QCOMPARE(handset->offSettingsCount(), 0);
 
     // What the line has not carried stays with the sender, as on a real port.
     port.write(QByteArray(200'000, 'y'));
-    QVERIFY(handset.waitForReceived(35, 5000));
+    QVERIFY(handset->waitForReceived(35, 5000));
     QVERIFY(port.bytesToWrite() > 0);
-    QVERIFY(handset.received().size() < 40);
+    QVERIFY(handset->received().size() < 40);
 }
 
 void TestHandset::bytesLeftAtOtherSettingsAreFlagged()
 {
     // Qt puts the settings from before opening back at close; the pseudo-terminal starts at
     // 9600 baud, so what the line had not carried yet then leaves at that speed, faster.
-    phonesim::Handset handset;
-    QVERIFY(handset.start());
-    handset.setPaced(true);
-    QSignalSpy flagged(&handset, &phonesim::Handset::offSettingsReceived);
-    QSerialPort port;
-    QVERIFY(openPort(port, handset.portPath()));
+    QSignalSpy flagged(handset.get(), &phonesim::Handset::offSettingsReceived);
     port.write(QByteArray(40, 'z'));
     QVERIFY(port.waitForBytesWritten(1000));
-    QVERIFY(handset.waitForReceived(3, 5000));
+    QVERIFY(handset->waitForReceived(3, 5000));
     port.close();
-    QVERIFY(handset.waitForReceived(40, 5000));
-    const auto& log = handset.byteLog();
+    QVERIFY(handset->waitForReceived(40, 5000));
+    const auto& log = handset->byteLog();
     QVERIFY(!log.front().offSettings());
     QCOMPARE(log.back().baud, 9600);
-    QVERIFY2(handset.offSettingsCount() > 20, qPrintable(QString::number(handset.offSettingsCount())));
+    QVERIFY2(handset->offSettingsCount() > 20, qPrintable(QString::number(handset->offSettingsCount())));
     QVERIFY(!flagged.isEmpty());
     QCOMPARE(flagged.first().at(1).toInt(), 9600);
     const qint64 fastSpan = log.back().ns - log[log.size() - 11].ns;
@@ -147,18 +149,15 @@ void TestHandset::bytesLeftAtOtherSettingsAreFlagged()
 
 void TestHandset::aFrameCutByAHangUpIsDropped()
 {
-    phonesim::Handset handset;
-    QSerialPort port;
-    QVERIFY(handset.start() && openPort(port, handset.portPath()));
     port.write(QByteArray::fromHex("f2020100000202")); // most of a frame, which the hang-up cuts
-    QVERIFY(QTest::qWaitFor([&] { return handset.byteLog().size() == 7; }, 5000));
-    handset.hangUp();
+    QVERIFY(QTest::qWaitFor([&] { return handset->byteLog().size() == 7; }, 5000));
+    handset->hangUp();
     port.close();
     // The next connection's first frame decodes as sent, not joined to the cut one.
-    QVERIFY(handset.start() && openPort(port, handset.portPath()));
+    QVERIFY(open());
     port.write(QByteArray::fromHex("f202010000020201"));
-    QVERIFY(handset.waitForEvents(1, 5000));
-    QCOMPARE(handset.events().last().describe(), u"key 2 2 1 か"_qs);
+    QVERIFY(handset->waitForEvents(1, 5000));
+    QCOMPARE(handset->events().last().describe(), u"key 2 2 1 か"_qs);
 }
 
 QTEST_GUILESS_MAIN(TestHandset)

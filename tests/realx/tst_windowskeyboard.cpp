@@ -1,8 +1,7 @@
 // The editor, its dialogs and the options dialog from a real keyboard and mouse: the windows
-// live in this process on the real X server that RealDesktop starts, and every key and click
-// reaches them through XTest (xdotool), with X's focus, mnemonics and button events.
+// live in this process on a real X server (Xvfb, started around the test by xvfb-run), and every
+// key and click reaches them through XTest (xdotool), with X's focus, mnemonics and button events.
 #include "MacroEditorFixture.h"
-#include "RealDesktop.h"
 #include "macros/CommandEditDialogs.h"
 #include "macros/MacroFile.h"
 #include "settings/KeyCaptureBox.h"
@@ -199,29 +198,5 @@ void TestWindowsKeyboard::enterNeverConfirmsTheKeyTab()
     QCOMPARE(result, int(QDialog::Rejected));
 }
 
-// The parent holds the X server; the tests run in a child that uses it.
-int main(int argc, char** argv)
-{
-    if (!qEnvironmentVariableIsSet("YUBISAKI_REALX_CHILD")) {
-        QCoreApplication app(argc, argv);
-        RealDesktop desk;
-        if (!desk.start()) {
-            qCritical("%s", qPrintable(desk.error()));
-            return 1;
-        }
-        QProcessEnvironment env = desk.environment();
-        env.insert(u"YUBISAKI_REALX_CHILD"_qs, u"1"_qs);
-        env.insert(u"QT_QPA_PLATFORM"_qs, u"xcb"_qs);
-        QProcess child;
-        child.setProcessEnvironment(env);
-        child.setProcessChannelMode(QProcess::ForwardedChannels);
-        child.start(QCoreApplication::applicationFilePath(), QCoreApplication::arguments().mid(1));
-        child.waitForFinished(-1);
-        return child.exitStatus() == QProcess::NormalExit ? child.exitCode() : 1;
-    }
-    QApplication app(argc, argv);
-    TestWindowsKeyboard test;
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_MAIN(TestWindowsKeyboard)
 #include "tst_windowskeyboard.moc"
