@@ -6,14 +6,11 @@
 #include "platform/SleepingWait.h"
 #include "settings/Settings.h"
 
-#include <QCoreApplication>
-#include <QProcess>
 #include <QSerialPort>
 #include <QSignalSpy>
 #include <QTest>
 
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -23,35 +20,196 @@ constexpr int kPort = 3;
 
 QByteArray frame(const KeyCode& code) { return QByteArray::fromHex("f202010000") + code.bytes(); }
 
-// Holds a port open in a child process until its standard input closes.
-int holdPort(const char* path)
-{
-    QSerialPort port(QString::fromLocal8Bit(path));
-    if (!port.open(QIODevice::ReadWrite))
-        return 1;
-    fputs("held\n", stdout);
-    fflush(stdout);
-    char buffer[64];
-    while (read(STDIN_FILENO, buffer, sizeof buffer) > 0) {
-    }
-    return 0;
-}
-
 } // namespace
 
 class TestSerialLink : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void init();
-    void cleanup();
-    void openingAndClosingSequences_data();
-    void openingAndClosingSequences();
-    void aFloodIsHeldBackAndCutWhole();
-    void receiveEventsOneBytePerRun();
-    void portThatCannotOpen_data();
-    void portThatCannotOpen();
-    void hangUpRaisesOneEventAndDoesNotSpin();
-    void writesToAClosedPortAreReportedOnce();
+    void init()
+    {
+        handset = std::make_unique<phonesim::Handset>();
+        QString error;
+        QVERIFY2(handset->start(&error), qPrintable(error));
+        qputenv("YUBISAKI_COM3", handset->portPath().toLocal8Bit());
+        port = std::make_unique<SerialPortService>();
+        boxes = std::make_unique<ScriptedMessageBoxes>();
+        settings = Settings{};
+        settings.ComPort = kPort;
+        link = std::make_unique<SerialLink>(*port, settings);
+    }
+
+    void cleanup()
+    {
+        link.reset();
+        port.reset();
+        boxes.reset();
+        handset.reset();
+        qunsetenv("YUBISAKI_COM3");
+    }
+
+    void openingAndClosingSequences_data()
+    {
+        QTest::addColumn<int>("reudo");
+        QTest::addColumn<QByteArray>("onOpen");
+        QTest::addColumn<QByteArray>("onClose");
+        QTest::newRow("REUDO cable") << 1 << QByteArray("ATQ1%B0\rAT-WT=1\r") << QByteArray("AT-WT=0\r");
+        QTest::newRow("any value but 1 is a plain cable: nothing written") << 2 << QByteArray() << QByteArray();
+    }
+
+    void openingAndClosingSequences()
+    {
+        QFETCH(int, reudo);
+        QFETCH(QByteArray, onOpen);
+        QFETCH(QByteArray, onClose);
+        settings.REUDOcable = std::int16_t(reudo);
+        // Opened before the port takes the device for itself: only root may open it after that.
+        const int fd = ::open(handset->portPath().toLocal8Bit().constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
+        QVERIFY(fd >= 0);
+        // Twice: the same port opens again once closed.
+        for (int round = 1; round <= 2; ++round) {
+            QVERIFY(!link->OpenForUse().failed());
+            QCOMPARE(port->settingsText(), u"600,e,8,1"_qs);
+            // The device itself runs at 600 baud, 8 data bits, 1 stop bit (a pty drops the parity bit).
+            termios tio{};
+            QCOMPARE(tcgetattr(fd, &tio), 0);
+            QVERIFY(cfgetospeed(&tio) == B600 && (tio.c_cflag & CSIZE) == CS8 && !(tio.c_cflag & CSTOPB));
+            // A key frame after opening shows that nothing else came before it.
+            link->SendKeyCode(PhoneKeyCodes::OK);
+            QVERIFY(!link->Close().failed());
+            QVERIFY(!port->isOpen());
+            const QByteArray expected = (onOpen + frame(PhoneKeyCodes::OK) + onClose).repeated(round);
+            QVERIFY(handset->waitForReceived(int(expected.size()), 5000));
+            QCOMPARE(handset->received(), expected);
+        }
+        ::close(fd);
+        QVERIFY(boxes->shown.isEmpty());
+    }
+
+    void aFloodIsHeldBackAndCutWhole()
+    {
+        // Far more than the device buffer holds: the device gets only its share ahead of the line,
+        // so closing drops the rest whole and nothing of it follows the off command.
+        settings.REUDOcable = 1;
+        QVERIFY(!link->OpenForUse().failed());
+        QByteArray expected("ATQ1%B0\rAT-WT=1\r");
+        for (int i = 0; i < 5000; ++i) {
+            const KeyCode& code = i % 2 ? PhoneKeyCodes::Up : PhoneKeyCodes::Down;
+            link->SendKeyCode(code);
+            expected += frame(code);
+        }
+        QVERIFY(handset->waitForReceived(64, 5000));
+        QVERIFY(!link->Close().failed());
+        QVERIFY(QTest::qWaitFor([&] { return handset->received().endsWith("\rAT-WT=0\r"); }, 5000));
+        WaitSeconds(0.3f);
+        const QByteArray sent = handset->received().chopped(9);
+        QVERIFY2(sent.size() < 2 * SerialPortService::kTransmitBuffer && expected.startsWith(sent)
+                     && sent.size() % 8 == 0,
+                 qPrintable(QString::number(sent.size())));
+        QVERIFY(boxes->shown.isEmpty());
+    }
+
+    void receiveEventsOneBytePerRun()
+    {
+        QVERIFY(!link->OpenForUse().failed());
+        QByteArray seen;
+        int runs = 0;
+        bool consume = true;
+        connect(port.get(), &SerialPortService::receiveEvent, this, [&] {
+            ++runs;
+            quint8 b = 0;
+            if (consume && !port->readByte(b).failed())
+                seen.append(char(b));
+        });
+        handset->send(QByteArray::fromHex("c78180"));
+        QVERIFY(QTest::qWaitFor([&] { return port->pendingCount() == 3; }, 2000));
+        QCOMPARE(runs, 0); // the threshold is 0 until someone asks for events
+        port->setReceiveThreshold(1);
+        QVERIFY(QTest::qWaitFor([&] { return seen.size() == 3; }, 2000));
+        QCOMPARE(seen, QByteArray::fromHex("c78180"));
+        QCOMPARE(runs, 3);
+
+        // A handler that leaves its byte is not run again until another byte arrives.
+        consume = false;
+        handset->send(QByteArray::fromHex("c1"));
+        QVERIFY(QTest::qWaitFor([&] { return runs == 4; }, 2000));
+        const double before = cpuSeconds();
+        WaitSeconds(0.2f);
+        QCOMPARE(runs, 4);
+        QVERIFY(cpuSeconds() - before < 0.1);
+    }
+
+    void portThatCannotOpen_data()
+    {
+        QTest::addColumn<bool>("held");
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("no such device") << false << PortErrorNumber::InvalidPort << SerialLink::InvalidPortText();
+        QTest::newRow("held by another port") << true << PortErrorNumber::PortInUse << SerialLink::PortInUseText();
+    }
+
+    void portThatCannotOpen()
+    {
+        QFETCH(bool, held);
+        QFETCH(int, number);
+        QFETCH(QString, text);
+        // Held by another port, with its lock file, as another program holds it.
+        QSerialPort holder(handset->portPath());
+        if (held)
+            QVERIFY(holder.open(QIODevice::ReadWrite));
+        else
+            qputenv("YUBISAKI_COM3", "/dev/yubisaki-no-such-device");
+        const PortError error = link->OpenForUse();
+        holder.close();
+        QCOMPARE(error.number, number);
+        QVERIFY(!port->isOpen());
+        QVERIFY(SerialLink::ReportPowerSwitchError(error));
+        QCOMPARE(boxes->shown.size(), 1);
+        QCOMPARE(boxes->shown[0].text, text);
+        QCOMPARE(boxes->shown[0].icon, MsgIcon::Critical);
+        // Nothing is left behind: the next try opens as soon as the device is there.
+        qputenv("YUBISAKI_COM3", handset->portPath().toLocal8Bit());
+        QVERIFY(!link->OpenForUse().failed());
+    }
+
+    void hangUpRaisesOneEventAndDoesNotSpin()
+    {
+        QVERIFY(!link->OpenForUse().failed());
+        port->setReceiveThreshold(1);
+        QSignalSpy events(port.get(), &SerialPortService::receiveEvent);
+        const double before = cpuSeconds();
+        handset->hangUp();
+        QVERIFY(events.wait(5000));
+        WaitSeconds(0.5f);
+        QVERIFY2(cpuSeconds() - before < 0.25, qPrintable(QString::number(cpuSeconds() - before)));
+        QCOMPARE(events.size(), 1);
+        QVERIFY(port->isOpen() && port->hungUp());
+        QCOMPARE(port->pendingCount(), 0);
+        quint8 b = 0;
+        QCOMPARE(port->readByte(b).number, PortErrorNumber::NoByte);
+
+        // Typing on: one message for the first key, none for the next ones.
+        link->SendKeyCode(PhoneKeyCodes::Up);
+        link->SendKeyCode(PhoneKeyCodes::Down);
+        QCOMPARE(boxes->shown.size(), 1);
+        QCOMPARE(boxes->shown[0].text, SerialLink::CablePulledText());
+        QCOMPARE(boxes->shown[0].icon, MsgIcon::Critical);
+        QVERIFY(!link->Close().failed());
+        QVERIFY(!port->isOpen());
+    }
+
+    void writesToAClosedPortAreReportedOnce()
+    {
+        link->SendKeyCode(PhoneKeyCodes::Up);
+        link->SendKeyCode(PhoneKeyCodes::Up);
+        QCOMPARE(boxes->shown.size(), 1);
+        QCOMPARE(boxes->shown[0].icon, MsgIcon::None);
+        QVERIFY2(boxes->shown[0].text.contains(u"エラー番号   : 8018\r\n"_qs), qPrintable(boxes->shown[0].text));
+        // After a fresh opening a failure is worth telling again.
+        QVERIFY(!link->OpenForUse().failed());
+        link->Close();
+        link->SendKeyCode(PhoneKeyCodes::Up);
+        QCOMPARE(boxes->shown.size(), 2);
+    }
 
 private:
     std::unique_ptr<phonesim::Handset> handset;
@@ -61,204 +219,5 @@ private:
     std::unique_ptr<SerialLink> link;
 };
 
-void TestSerialLink::init()
-{
-    handset = std::make_unique<phonesim::Handset>();
-    QString error;
-    QVERIFY2(handset->start(&error), qPrintable(error));
-    qputenv("YUBISAKI_COM3", handset->portPath().toLocal8Bit());
-    port = std::make_unique<SerialPortService>();
-    boxes = std::make_unique<ScriptedMessageBoxes>();
-    settings = Settings{};
-    settings.ComPort = kPort;
-    link = std::make_unique<SerialLink>(*port, settings);
-}
-
-void TestSerialLink::cleanup()
-{
-    link.reset();
-    port.reset();
-    boxes.reset();
-    handset.reset();
-    qunsetenv("YUBISAKI_COM3");
-}
-
-void TestSerialLink::openingAndClosingSequences_data()
-{
-    QTest::addColumn<int>("reudo");
-    QTest::addColumn<QByteArray>("onOpen");
-    QTest::addColumn<QByteArray>("onClose");
-    QTest::newRow("REUDO cable") << 1 << QByteArray("ATQ1%B0\rAT-WT=1\r") << QByteArray("AT-WT=0\r");
-    QTest::newRow("any value but 1 is a plain cable: nothing written") << 2 << QByteArray() << QByteArray();
-}
-
-void TestSerialLink::openingAndClosingSequences()
-{
-    QFETCH(int, reudo);
-    QFETCH(QByteArray, onOpen);
-    QFETCH(QByteArray, onClose);
-    settings.REUDOcable = std::int16_t(reudo);
-    // Opened before the port takes the device for itself: only root may open it after that.
-    const int fd = ::open(handset->portPath().toLocal8Bit().constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
-    QVERIFY(fd >= 0);
-    // Twice: the same port opens again once closed.
-    for (int round = 1; round <= 2; ++round) {
-        QVERIFY(!link->OpenForUse().failed());
-        QCOMPARE(port->settingsText(), u"600,e,8,1"_qs);
-        // The device itself runs at 600 baud, 8 data bits, 1 stop bit (a pty drops the parity bit).
-        termios tio{};
-        QCOMPARE(tcgetattr(fd, &tio), 0);
-        QVERIFY(cfgetospeed(&tio) == B600 && (tio.c_cflag & CSIZE) == CS8 && !(tio.c_cflag & CSTOPB));
-        // A key frame after opening shows that nothing else came before it.
-        link->SendKeyCode(PhoneKeyCodes::OK);
-        QVERIFY(!link->Close().failed());
-        QVERIFY(!port->isOpen());
-        const QByteArray expected = (onOpen + frame(PhoneKeyCodes::OK) + onClose).repeated(round);
-        QVERIFY(handset->waitForReceived(int(expected.size()), 5000));
-        QCOMPARE(handset->received(), expected);
-    }
-    ::close(fd);
-    QVERIFY(boxes->shown.isEmpty());
-}
-
-void TestSerialLink::aFloodIsHeldBackAndCutWhole()
-{
-    // Far more than the device buffer holds: the device gets only its share ahead of the line,
-    // so closing drops the rest whole and nothing of it follows the off command.
-    settings.REUDOcable = 1;
-    QVERIFY(!link->OpenForUse().failed());
-    QByteArray expected("ATQ1%B0\rAT-WT=1\r");
-    for (int i = 0; i < 5000; ++i) {
-        const KeyCode& code = i % 2 ? PhoneKeyCodes::Up : PhoneKeyCodes::Down;
-        link->SendKeyCode(code);
-        expected += frame(code);
-    }
-    QVERIFY(handset->waitForReceived(64, 5000));
-    QVERIFY(!link->Close().failed());
-    QVERIFY(QTest::qWaitFor([&] { return handset->received().endsWith("\rAT-WT=0\r"); }, 5000));
-    WaitSeconds(0.3f);
-    const QByteArray sent = handset->received().chopped(9);
-    QVERIFY2(sent.size() < 2 * SerialPortService::kTransmitBuffer && expected.startsWith(sent) && sent.size() % 8 == 0,
-             qPrintable(QString::number(sent.size())));
-    QVERIFY(boxes->shown.isEmpty());
-}
-
-void TestSerialLink::receiveEventsOneBytePerRun()
-{
-    QVERIFY(!link->OpenForUse().failed());
-    QByteArray seen;
-    int runs = 0;
-    bool consume = true;
-    connect(port.get(), &SerialPortService::receiveEvent, this, [&] {
-        ++runs;
-        quint8 b = 0;
-        if (consume && !port->readByte(b).failed())
-            seen.append(char(b));
-    });
-    handset->send(QByteArray::fromHex("c78180"));
-    QVERIFY(QTest::qWaitFor([&] { return port->pendingCount() == 3; }, 2000));
-    QCOMPARE(runs, 0); // the threshold is 0 until someone asks for events
-    port->setReceiveThreshold(1);
-    QVERIFY(QTest::qWaitFor([&] { return seen.size() == 3; }, 2000));
-    QCOMPARE(seen, QByteArray::fromHex("c78180"));
-    QCOMPARE(runs, 3);
-
-    // A handler that leaves its byte is not run again until another byte arrives.
-    consume = false;
-    handset->send(QByteArray::fromHex("c1"));
-    QVERIFY(QTest::qWaitFor([&] { return runs == 4; }, 2000));
-    const double before = cpuSeconds();
-    WaitSeconds(0.2f);
-    QCOMPARE(runs, 4);
-    QVERIFY(cpuSeconds() - before < 0.1);
-}
-
-void TestSerialLink::portThatCannotOpen_data()
-{
-    QTest::addColumn<bool>("held");
-    QTest::addColumn<int>("number");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("no such device") << false << PortErrorNumber::InvalidPort << SerialLink::InvalidPortText();
-    QTest::newRow("held by another process") << true << PortErrorNumber::PortInUse << SerialLink::PortInUseText();
-}
-
-void TestSerialLink::portThatCannotOpen()
-{
-    QFETCH(bool, held);
-    QFETCH(int, number);
-    QFETCH(QString, text);
-    QProcess holder;
-    if (held) {
-        holder.start(QCoreApplication::applicationFilePath(), {u"--hold-port"_qs, handset->portPath()});
-        QVERIFY(holder.waitForReadyRead(10000));
-        QCOMPARE(holder.readLine().trimmed(), QByteArray("held"));
-    } else {
-        qputenv("YUBISAKI_COM3", "/dev/yubisaki-no-such-device");
-    }
-    const PortError error = link->OpenForUse();
-    holder.closeWriteChannel();
-    QVERIFY(!held || holder.waitForFinished(10000));
-    QCOMPARE(error.number, number);
-    QVERIFY(!port->isOpen());
-    QVERIFY(SerialLink::ReportPowerSwitchError(error));
-    QCOMPARE(boxes->shown.size(), 1);
-    QCOMPARE(boxes->shown[0].text, text);
-    QCOMPARE(boxes->shown[0].icon, MsgIcon::Critical);
-    // Nothing is left behind: the next try opens as soon as the device is there.
-    qputenv("YUBISAKI_COM3", handset->portPath().toLocal8Bit());
-    QVERIFY(!link->OpenForUse().failed());
-}
-
-void TestSerialLink::hangUpRaisesOneEventAndDoesNotSpin()
-{
-    QVERIFY(!link->OpenForUse().failed());
-    port->setReceiveThreshold(1);
-    QSignalSpy events(port.get(), &SerialPortService::receiveEvent);
-    const double before = cpuSeconds();
-    handset->hangUp();
-    QVERIFY(events.wait(5000));
-    WaitSeconds(0.5f);
-    QVERIFY2(cpuSeconds() - before < 0.25, qPrintable(QString::number(cpuSeconds() - before)));
-    QCOMPARE(events.size(), 1);
-    QVERIFY(port->isOpen() && port->hungUp());
-    QCOMPARE(port->pendingCount(), 0);
-    quint8 b = 0;
-    QCOMPARE(port->readByte(b).number, PortErrorNumber::NoByte);
-
-    // Typing on: one message for the first key, none for the next ones.
-    link->SendKeyCode(PhoneKeyCodes::Up);
-    link->SendKeyCode(PhoneKeyCodes::Down);
-    QCOMPARE(boxes->shown.size(), 1);
-    QCOMPARE(boxes->shown[0].text, SerialLink::CablePulledText());
-    QCOMPARE(boxes->shown[0].icon, MsgIcon::Critical);
-    QVERIFY(!link->Close().failed());
-    QVERIFY(!port->isOpen());
-}
-
-void TestSerialLink::writesToAClosedPortAreReportedOnce()
-{
-    link->SendKeyCode(PhoneKeyCodes::Up);
-    link->SendKeyCode(PhoneKeyCodes::Up);
-    QCOMPARE(boxes->shown.size(), 1);
-    QCOMPARE(boxes->shown[0].icon, MsgIcon::None);
-    QVERIFY2(boxes->shown[0].text.contains(u"エラー番号   : 8018\r\n"_qs), qPrintable(boxes->shown[0].text));
-    // After a fresh opening a failure is worth telling again.
-    QVERIFY(!link->OpenForUse().failed());
-    link->Close();
-    link->SendKeyCode(PhoneKeyCodes::Up);
-    QCOMPARE(boxes->shown.size(), 2);
-}
-
-int main(int argc, char** argv)
-{
-    if (argc == 3 && qstrcmp(argv[1], "--hold-port") == 0) {
-        QCoreApplication app(argc, argv);
-        return holdPort(argv[2]);
-    }
-    QCoreApplication app(argc, argv);
-    TestSerialLink test;
-    QTEST_SET_MAIN_SOURCE_PATH
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_GUILESS_MAIN(TestSerialLink)
 #include "tst_seriallink.moc"

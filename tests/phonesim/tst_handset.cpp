@@ -16,150 +16,142 @@ namespace {
 
 QByteArray frame(KeyCode code) { return QByteArray::fromHex("f202010000") + code.bytes(); }
 
-bool openPort(QSerialPort& port, const QString& path)
-{
-    port.setPortName(path);
-    port.setBaudRate(600);
-    return port.open(QIODevice::ReadWrite);
-}
-
 } // namespace
 
 class TestHandset : public QObject {
     Q_OBJECT
-private Q_SLOTS:
-    void patternsAtEverySplit_data();
-    void patternsAtEverySplit();
-    void screen_data();
-    void screen();
-    void pacedReadingKeepsTheLineSpeed();
-    void bytesLeftAtOtherSettingsAreFlagged();
-    void aFrameCutByAHangUpIsDropped();
-};
-
-void TestHandset::patternsAtEverySplit_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QStringList>("events"); // garbage left out
-    QTest::newRow("a query in a row")
-        << QByteArray("AT-WT=0\r") + QByteArray::fromHex("8e") + QByteArray::fromHex("b30d0002") + QByteArray(34, '\0')
-        << QStringList{u"at AT-WT=0"_qs, u"request number"_qs, u"request model"_qs};
-    QTest::newRow("half a header, then a frame") << QByteArray::fromHex("f20201") + frame({1, 4, 6})
-                                                 << QStringList{u"key 1 4 6 a"_qs};
-    QTest::newRow("AT without CR, then a frame") << QByteArray("AT-W") + frame({2, 2, 1}) << QStringList{u"key 2 2 1 か"_qs};
-    QTest::newRow("model request cut short, then a frame")
-        << QByteArray::fromHex("b30d000200000001") + frame({1, 4, 6}) << QStringList{u"key 1 4 6 a"_qs};
-}
-
-void TestHandset::patternsAtEverySplit()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(QStringList, events);
-    for (qsizetype split = 0; split <= bytes.size(); ++split) {
-        WireDecoder decoder;
-        QStringList got;
-        QByteArray all;
-        for (const QByteArray& part : {bytes.left(split), bytes.mid(split)})
-            for (const WireEvent& e : decoder.feed(part)) {
-                all += e.bytes;
-                if (e.type != WireEvent::Type::Garbage)
-                    got << e.describe();
-            }
-        QCOMPARE(got, events);
-        QCOMPARE(all, bytes); // every byte accounted for, none pending
+    // The handset reading at 600 baud, and a port at its other end.
+    std::unique_ptr<phonesim::Handset> handset;
+    QSerialPort port;
+    bool open()
+    {
+        if (!handset->start())
+            return false;
+        port.setPortName(handset->portPath());
+        port.setBaudRate(600);
+        return port.open(QIODevice::ReadWrite);
     }
-}
 
-void TestHandset::screen_data()
-{
-    QTest::addColumn<QList<KeyCode>>("keys");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("column");
-    const KeyCode ka{2, 2, 1}, ha{2, 6, 1}, a{2, 1, 1}, voiced{2, 10, 4};
-    QTest::newRow("か then ″ shows が") << QList<KeyCode>{ka, voiced} << u"が"_qs << 1;
-    QTest::newRow("あ then ″ stays two") << QList<KeyCode>{a, voiced} << u"あ″"_qs << 2;
-    QTest::newRow("CLEAR at line start joins lines")
-        << QList<KeyCode>{a, PhoneKeyCodes::CR, PhoneKeyCodes::Clear, ka} << u"あか"_qs << 2;
-    QTest::newRow("held CLEAR wipes the text") << QList<KeyCode>{a, ka, KeyCode{9, 6, 3}} << QString() << 0;
-    QTest::newRow("up keeps the column in range, then insert")
-        << QList<KeyCode>{a, PhoneKeyCodes::CR, ka, ka, PhoneKeyCodes::Up, ha} << u"あは\nかか"_qs << 2;
-}
+private Q_SLOTS:
+    void init()
+    {
+        handset = std::make_unique<phonesim::Handset>();
+        handset->setPaced(true);
+        QVERIFY(open());
+    }
+    void cleanup() { port.close(); }
 
-void TestHandset::screen()
-{
-    QFETCH(QList<KeyCode>, keys);
-    QFETCH(QString, text);
-    QFETCH(int, column);
-    phonesim::HandsetScreen screen;
-    for (const KeyCode& key : keys)
-        screen.apply(key);
-    QCOMPARE(screen.text(), text);
-    QCOMPARE(screen.cursorColumn(), column);
-}
+    void patternsAtEverySplit_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("events"); // garbage left out
+        QTest::newRow("a query in a row")
+            << QByteArray("AT-WT=0\r") + QByteArray::fromHex("8e") + QByteArray::fromHex("b30d0002") + QByteArray(34, '\0')
+            << QStringList{u"at AT-WT=0"_qs, u"request number"_qs, u"request model"_qs};
+        QTest::newRow("half a header, then a frame") << QByteArray::fromHex("f20201") + frame({1, 4, 6})
+                                                     << QStringList{u"key 1 4 6 a"_qs};
+        QTest::newRow("AT without CR, then a frame") << QByteArray("AT-W") + frame({2, 2, 1}) << QStringList{u"key 2 2 1 か"_qs};
+        QTest::newRow("model request cut short, then a frame")
+            << QByteArray::fromHex("b30d000200000001") + frame({1, 4, 6}) << QStringList{u"key 1 4 6 a"_qs};
+    }
 
-void TestHandset::pacedReadingKeepsTheLineSpeed()
-{
-    phonesim::Handset handset;
-    QVERIFY(handset.start());
-    handset.setPaced(true);
-    QSerialPort port;
-    QVERIFY(openPort(port, handset.portPath()));
-    port.write(QByteArray(30, 'x'));
-    QVERIFY(handset.waitForReceived(30, 5000));
-    const auto& log = handset.byteLog();
-    const qint64 span = log.back().ns - log.front().ns;
-    // 29 byte times between the first and the last byte, give or take one timer tick.
-    QVERIFY2(span >= 28 * phonesim::Handset::kPacedByteNs && span <= 31 * phonesim::Handset::kPacedByteNs,
-             qPrintable(QString::number(span)));
-    QCOMPARE(handset.offSettingsCount(), 0);
+    void patternsAtEverySplit()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, events);
+        for (qsizetype split = 0; split <= bytes.size(); ++split) {
+            WireDecoder decoder;
+            QStringList got;
+            QByteArray all;
+            for (const QByteArray& part : {bytes.left(split), bytes.mid(split)})
+                for (const WireEvent& e : decoder.feed(part)) {
+                    all += e.bytes;
+                    if (e.type != WireEvent::Type::Garbage)
+                        got << e.describe();
+                }
+            QCOMPARE(got, events);
+            QCOMPARE(all, bytes); // every byte accounted for, none pending
+        }
+    }
 
-    // What the line has not carried stays with the sender, as on a real port.
-    port.write(QByteArray(200'000, 'y'));
-    QVERIFY(handset.waitForReceived(35, 5000));
-    QVERIFY(port.bytesToWrite() > 0);
-    QVERIFY(handset.received().size() < 40);
-}
+    void screen_data()
+    {
+        QTest::addColumn<QList<KeyCode>>("keys");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("column");
+        const KeyCode ka{2, 2, 1}, ha{2, 6, 1}, a{2, 1, 1}, voiced{2, 10, 4};
+        QTest::newRow("か then ″ shows が") << QList<KeyCode>{ka, voiced} << u"が"_qs << 1;
+        QTest::newRow("あ then ″ stays two") << QList<KeyCode>{a, voiced} << u"あ″"_qs << 2;
+        QTest::newRow("CLEAR at line start joins lines")
+            << QList<KeyCode>{a, PhoneKeyCodes::CR, PhoneKeyCodes::Clear, ka} << u"あか"_qs << 2;
+        QTest::newRow("held CLEAR wipes the text") << QList<KeyCode>{a, ka, KeyCode{9, 6, 3}} << QString() << 0;
+        QTest::newRow("up keeps the column in range, then insert")
+            << QList<KeyCode>{a, PhoneKeyCodes::CR, ka, ka, PhoneKeyCodes::Up, ha} << u"あは\nかか"_qs << 2;
+    }
 
-void TestHandset::bytesLeftAtOtherSettingsAreFlagged()
-{
-    // Qt puts the settings from before opening back at close; the pseudo-terminal starts at
-    // 9600 baud, so what the line had not carried yet then leaves at that speed, faster.
-    phonesim::Handset handset;
-    QVERIFY(handset.start());
-    handset.setPaced(true);
-    QSignalSpy flagged(&handset, &phonesim::Handset::offSettingsReceived);
-    QSerialPort port;
-    QVERIFY(openPort(port, handset.portPath()));
-    port.write(QByteArray(40, 'z'));
-    QVERIFY(port.waitForBytesWritten(1000));
-    QVERIFY(handset.waitForReceived(3, 5000));
-    port.close();
-    QVERIFY(handset.waitForReceived(40, 5000));
-    const auto& log = handset.byteLog();
-    QVERIFY(!log.front().offSettings());
-    QCOMPARE(log.back().baud, 9600);
-    QVERIFY2(handset.offSettingsCount() > 20, qPrintable(QString::number(handset.offSettingsCount())));
-    QVERIFY(!flagged.isEmpty());
-    QCOMPARE(flagged.first().at(1).toInt(), 9600);
-    const qint64 fastSpan = log.back().ns - log[log.size() - 11].ns;
-    QVERIFY2(fastSpan < 10 * phonesim::Handset::kPacedByteNs / 4, qPrintable(QString::number(fastSpan)));
-}
+    void screen()
+    {
+        QFETCH(QList<KeyCode>, keys);
+        QFETCH(QString, text);
+        QFETCH(int, column);
+        phonesim::HandsetScreen screen;
+        for (const KeyCode& key : keys)
+            screen.apply(key);
+        QCOMPARE(screen.text(), text);
+        QCOMPARE(screen.cursorColumn(), column);
+    }
 
-void TestHandset::aFrameCutByAHangUpIsDropped()
-{
-    phonesim::Handset handset;
-    QSerialPort port;
-    QVERIFY(handset.start() && openPort(port, handset.portPath()));
-    port.write(QByteArray::fromHex("f2020100000202")); // most of a frame, which the hang-up cuts
-    QVERIFY(QTest::qWaitFor([&] { return handset.byteLog().size() == 7; }, 5000));
-    handset.hangUp();
-    port.close();
-    // The next connection's first frame decodes as sent, not joined to the cut one.
-    QVERIFY(handset.start() && openPort(port, handset.portPath()));
-    port.write(QByteArray::fromHex("f202010000020201"));
-    QVERIFY(handset.waitForEvents(1, 5000));
-    QCOMPARE(handset.events().last().describe(), u"key 2 2 1 か"_qs);
-}
+    void pacedReadingKeepsTheLineSpeed()
+    {
+        port.write(QByteArray(30, 'x'));
+        QVERIFY(handset->waitForReceived(30, 5000));
+        const auto& log = handset->byteLog();
+        const qint64 span = log.back().ns - log.front().ns;
+        // 29 byte times between the first and the last byte, give or take one timer tick.
+        QVERIFY2(span >= 28 * phonesim::Handset::kPacedByteNs && span <= 31 * phonesim::Handset::kPacedByteNs,
+                 qPrintable(QString::number(span)));
+        QCOMPARE(handset->offSettingsCount(), 0);
+
+        // What the line has not carried stays with the sender, as on a real port.
+        port.write(QByteArray(200'000, 'y'));
+        QVERIFY(handset->waitForReceived(35, 5000));
+        QVERIFY(port.bytesToWrite() > 0);
+        QVERIFY(handset->received().size() < 40);
+    }
+
+    void bytesLeftAtOtherSettingsAreFlagged()
+    {
+        // Qt puts the settings from before opening back at close; the pseudo-terminal starts at
+        // 9600 baud, so what the line had not carried yet then leaves at that speed, faster.
+        QSignalSpy flagged(handset.get(), &phonesim::Handset::offSettingsReceived);
+        port.write(QByteArray(40, 'z'));
+        QVERIFY(port.waitForBytesWritten(1000));
+        QVERIFY(handset->waitForReceived(3, 5000));
+        port.close();
+        QVERIFY(handset->waitForReceived(40, 5000));
+        const auto& log = handset->byteLog();
+        QVERIFY(!log.front().offSettings());
+        QCOMPARE(log.back().baud, 9600);
+        QVERIFY2(handset->offSettingsCount() > 20, qPrintable(QString::number(handset->offSettingsCount())));
+        QVERIFY(!flagged.isEmpty());
+        QCOMPARE(flagged.first().at(1).toInt(), 9600);
+        const qint64 fastSpan = log.back().ns - log[log.size() - 11].ns;
+        QVERIFY2(fastSpan < 10 * phonesim::Handset::kPacedByteNs / 4, qPrintable(QString::number(fastSpan)));
+    }
+
+    void aFrameCutByAHangUpIsDropped()
+    {
+        port.write(QByteArray::fromHex("f2020100000202")); // most of a frame, which the hang-up cuts
+        QVERIFY(QTest::qWaitFor([&] { return handset->byteLog().size() == 7; }, 5000));
+        handset->hangUp();
+        port.close();
+        // The next connection's first frame decodes as sent, not joined to the cut one.
+        QVERIFY(open());
+        port.write(QByteArray::fromHex("f202010000020201"));
+        QVERIFY(handset->waitForEvents(1, 5000));
+        QCOMPARE(handset->events().last().describe(), u"key 2 2 1 か"_qs);
+    }
+};
 
 QTEST_GUILESS_MAIN(TestHandset)
 #include "tst_handset.moc"

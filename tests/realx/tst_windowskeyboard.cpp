@@ -1,8 +1,7 @@
 // The editor, its dialogs and the options dialog from a real keyboard and mouse: the windows
-// live in this process on the real X server that RealDesktop starts, and every key and click
-// reaches them through XTest (xdotool), with X's focus, mnemonics and button events.
+// live in this process on a real X server (Xvfb, started around the test by xvfb-run), and every
+// key and click reaches them through XTest (xdotool), with X's focus, mnemonics and button events.
 #include "MacroEditorFixture.h"
-#include "RealDesktop.h"
 #include "macros/CommandEditDialogs.h"
 #include "macros/MacroFile.h"
 #include "settings/KeyCaptureBox.h"
@@ -37,13 +36,125 @@ class TestWindowsKeyboard : public QObject, private MacroEditorFixture {
 private Q_SLOTS:
     void init() { QVERIFY(setUpFixture()); }
     void cleanup() { tearDownFixture(); }
-    void commandDialogsTakeTypingAtOnce_data();
-    void commandDialogsTakeTypingAtOnce();
-    void recordingEndsWhenTheKeyboardLeaves_data();
-    void recordingEndsWhenTheKeyboardLeaves();
-    void recordingNeverTakesAKeyForAKeyMapZero();
-    void rightClickOnTheMacroListChangesNothing();
-    void enterNeverConfirmsTheKeyTab();
+
+    void commandDialogsTakeTypingAtOnce_data()
+    {
+        QTest::addColumn<QString>("shown"); // the command re-edited, or none for a new one
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("wait") << QString() << u"0.5"_qs << u"<WAIT>0.5"_qs;
+        QTest::newRow("loop re-edited") << u"<LOOP>5"_qs << u"7"_qs << u"<LOOP>7"_qs;
+        QTest::newRow("dialog") << QString() << u"hi"_qs << u"<DIALOG>hi"_qs;
+        QTest::newRow("text re-edited: the cursor at the end") << u"<TEXT>ab"_qs << u"c"_qs << u"<TEXT>abc"_qs;
+    }
+
+    void commandDialogsTakeTypingAtOnce()
+    {
+        QFETCH(QString, shown);
+        QFETCH(QString, typed);
+        QFETCH(QString, expected);
+        frmMacro& e = activeEditor();
+        const QString tag = CommandTag(expected);
+        const std::map<QString, QPushButton*> inserts{{u"<WAIT>"_qs, e.cmdAddWait},
+                                                      {u"<LOOP>"_qs, e.cmdLoopStart},
+                                                      {u"<DIALOG>"_qs, e.AddDialog},
+                                                      {u"<TEXT>"_qs, e.cmdAddText}};
+        if (!shown.isEmpty()) {
+            e.lstMacro->addItem(shown);
+            frmMacro::selectRow(e.lstMacro, 0);
+        }
+        const bool reached = whileOpen<CommandEditDialog>(
+            [&] { shown.isEmpty() ? inserts.at(tag)->click() : void(e.EditSelectedCommand()); },
+            [&](CommandEditDialog& dialog) {
+                QVERIFY(xdo({u"type"_qs, typed}));
+                // Enter would break the text's line, so its OK is clicked.
+                QVERIFY(tag == u"<TEXT>"_qs ? click(dialog.cmdOK, dialog.cmdOK->rect().center()) : press(u"Return"_qs));
+            });
+        QVERIFY(reached);
+        QCOMPARE(entries(e.lstMacro), QStringList{expected});
+    }
+
+    void recordingEndsWhenTheKeyboardLeaves_data()
+    {
+        QTest::addColumn<QString>("chord");
+        QTest::addColumn<QStringList>("added"); // by the chord itself
+        QTest::newRow("Tab") << u"Tab"_qs << QStringList();
+        QTest::newRow("Shift+Tab") << u"shift+Tab"_qs << QStringList();
+        QTest::newRow("Alt+C, the line break button's mnemonic") << u"alt+c"_qs << QStringList{u"<CR>"_qs};
+    }
+
+    void recordingEndsWhenTheKeyboardLeaves()
+    {
+        QFETCH(QString, chord);
+        QFETCH(QStringList, added);
+        frmMacro& e = activeEditor();
+        QVERIFY(press(u"alt+k"_qs));
+        QTRY_VERIFY(e.chkRecording->isChecked() && QApplication::focusWidget() == e.txtInput);
+        // Alt+Up means nothing to the handset; Up is recorded.
+        QVERIFY(press(u"alt+Up"_qs) && press(u"Up"_qs));
+        QTRY_COMPARE(entries(e.lstMacro), QStringList{u"<UP>"_qs});
+        QVERIFY(press(chord));
+        QTRY_VERIFY(!e.chkRecording->isChecked());
+        QVERIFY(QApplication::focusWidget() != e.txtInput);
+        QTRY_COMPARE(entries(e.lstMacro), QStringList{u"<UP>"_qs} + added);
+    }
+
+    void recordingNeverTakesAKeyForAKeyMapZero()
+    {
+        // Keys the handset has no use for, on the Japanese keyboard, against entries of 0.
+        QVERIFY(layout(u"jp"_qs));
+        const auto us = qScopeGuard([] { layout(u"us"_qs); });
+        frmMacro& e = activeEditor({}, [](Settings&, KeyMap& k) { k.KEY_Left = k.KEY_OK = 0; });
+        QVERIFY(press(u"alt+k"_qs));
+        QTRY_VERIFY(e.chkRecording->isChecked() && QApplication::focusWidget() == e.txtInput);
+        for (const QString& chord : {u"comma"_qs, u"at"_qs, u"bracketleft"_qs, u"Super_L"_qs, u"shift+comma"_qs, u"Up"_qs})
+            QVERIFY(press(chord));
+        QTRY_COMPARE(entries(e.lstMacro), QStringList{u"<UP>"_qs});
+    }
+
+    void rightClickOnTheMacroListChangesNothing()
+    {
+        writeMacro(u"a.mcr"_qs, {u"#a"_qs, u"<UP>"_qs});
+        writeMacro(u"b.mcr"_qs, {u"#b"_qs, u"<DOWN>"_qs});
+        frmMacro& e = activeEditor({u"a.mcr"_qs, u"b.mcr"_qs});
+        e.cmdAddCrlf->click();
+        // On b, while a is shown with an edit: the menu comes up for a, nothing is asked.
+        QVERIFY(click(e.lstMacroList->viewport(), e.lstMacroList->visualItemRect(e.lstMacroList->item(1)).center(), 3));
+        QTRY_VERIFY(e.macroMenu->isVisible());
+        QCOMPARE(frmMacro::selectedRow(e.lstMacroList), 0);
+        QCOMPARE(e.ShownMacroIndex, 0);
+        QCOMPARE(boxes->shown.size(), 0);
+        QVERIFY(press(u"Escape"_qs));
+        QTRY_VERIFY(!e.macroMenu->isVisible());
+    }
+
+    void enterNeverConfirmsTheKeyTab()
+    {
+        start({});
+        const std::unique_ptr<frmOption> options = window->newOptionDialog();
+        int result = -1;
+        const bool reached = whileOpen<frmOption>([&] { result = options->exec(); }, [](frmOption& d) {
+            QVERIFY(click(d.tbsOption, d.tbsOption->tabRect(3).center()));
+            QTRY_VERIFY(d.fraKeyMap->isVisible());
+            // Round the buttons, which take the default role as they pass, back to the tab strip.
+            for (QWidget* goal : {static_cast<QWidget*>(d.cmdCancel), static_cast<QWidget*>(d.tbsOption)})
+                for (int i = 0; i < 30 && QApplication::focusWidget() != goal; ++i) {
+                    QWidget* before = QApplication::focusWidget();
+                    QVERIFY(press(u"Tab"_qs));
+                    QTRY_VERIFY(QApplication::focusWidget() != before);
+                }
+            QCOMPARE(QApplication::focusWidget(), d.tbsOption);
+            QVERIFY(press(u"Return"_qs));
+            // In a key box Enter is the key to assign.
+            QVERIFY(click(d.txtKey[0], d.txtKey[0]->rect().center()));
+            QVERIFY(press(u"Return"_qs));
+            QTRY_COMPARE(d.txtKey[0]->text(), u"13"_qs);
+            QVERIFY(d.isVisible());
+            d.cmdCancel_Click();
+        });
+        QVERIFY(reached);
+        QCOMPARE(result, int(QDialog::Rejected));
+    }
 
 private:
     frmMacro& activeEditor(const QStringList& macroFiles = {}, const std::function<void(Settings&, KeyMap&)>& tweak = {})
@@ -80,148 +191,5 @@ private:
     }
 };
 
-void TestWindowsKeyboard::commandDialogsTakeTypingAtOnce_data()
-{
-    QTest::addColumn<QString>("shown"); // the command re-edited, or none for a new one
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("wait") << QString() << u"0.5"_qs << u"<WAIT>0.5"_qs;
-    QTest::newRow("loop re-edited") << u"<LOOP>5"_qs << u"7"_qs << u"<LOOP>7"_qs;
-    QTest::newRow("dialog") << QString() << u"hi"_qs << u"<DIALOG>hi"_qs;
-    QTest::newRow("text re-edited: the cursor at the end") << u"<TEXT>ab"_qs << u"c"_qs << u"<TEXT>abc"_qs;
-}
-
-void TestWindowsKeyboard::commandDialogsTakeTypingAtOnce()
-{
-    QFETCH(QString, shown);
-    QFETCH(QString, typed);
-    QFETCH(QString, expected);
-    frmMacro& e = activeEditor();
-    const QString tag = CommandTag(expected);
-    const std::map<QString, QPushButton*> inserts{{u"<WAIT>"_qs, e.cmdAddWait},
-                                                  {u"<LOOP>"_qs, e.cmdLoopStart},
-                                                  {u"<DIALOG>"_qs, e.AddDialog},
-                                                  {u"<TEXT>"_qs, e.cmdAddText}};
-    if (!shown.isEmpty()) {
-        e.lstMacro->addItem(shown);
-        frmMacro::selectRow(e.lstMacro, 0);
-    }
-    const bool reached = whileOpen<CommandEditDialog>(
-        [&] { shown.isEmpty() ? inserts.at(tag)->click() : void(e.EditSelectedCommand()); },
-        [&](CommandEditDialog& dialog) {
-            QVERIFY(xdo({u"type"_qs, typed}));
-            // Enter would break the text's line, so its OK is clicked.
-            QVERIFY(tag == u"<TEXT>"_qs ? click(dialog.cmdOK, dialog.cmdOK->rect().center()) : press(u"Return"_qs));
-        });
-    QVERIFY(reached);
-    QCOMPARE(entries(e.lstMacro), QStringList{expected});
-}
-
-void TestWindowsKeyboard::recordingEndsWhenTheKeyboardLeaves_data()
-{
-    QTest::addColumn<QString>("chord");
-    QTest::addColumn<QStringList>("added"); // by the chord itself
-    QTest::newRow("Tab") << u"Tab"_qs << QStringList();
-    QTest::newRow("Shift+Tab") << u"shift+Tab"_qs << QStringList();
-    QTest::newRow("Alt+C, the line break button's mnemonic") << u"alt+c"_qs << QStringList{u"<CR>"_qs};
-}
-
-void TestWindowsKeyboard::recordingEndsWhenTheKeyboardLeaves()
-{
-    QFETCH(QString, chord);
-    QFETCH(QStringList, added);
-    frmMacro& e = activeEditor();
-    QVERIFY(press(u"alt+k"_qs));
-    QTRY_VERIFY(e.chkRecording->isChecked() && QApplication::focusWidget() == e.txtInput);
-    // Alt+Up means nothing to the handset; Up is recorded.
-    QVERIFY(press(u"alt+Up"_qs) && press(u"Up"_qs));
-    QTRY_COMPARE(entries(e.lstMacro), QStringList{u"<UP>"_qs});
-    QVERIFY(press(chord));
-    QTRY_VERIFY(!e.chkRecording->isChecked());
-    QVERIFY(QApplication::focusWidget() != e.txtInput);
-    QTRY_COMPARE(entries(e.lstMacro), QStringList{u"<UP>"_qs} + added);
-}
-
-void TestWindowsKeyboard::recordingNeverTakesAKeyForAKeyMapZero()
-{
-    // Keys the handset has no use for, on the Japanese keyboard, against entries of 0.
-    QVERIFY(layout(u"jp"_qs));
-    const auto us = qScopeGuard([] { layout(u"us"_qs); });
-    frmMacro& e = activeEditor({}, [](Settings&, KeyMap& k) { k.KEY_Left = k.KEY_OK = 0; });
-    QVERIFY(press(u"alt+k"_qs));
-    QTRY_VERIFY(e.chkRecording->isChecked() && QApplication::focusWidget() == e.txtInput);
-    for (const QString& chord : {u"comma"_qs, u"at"_qs, u"bracketleft"_qs, u"Super_L"_qs, u"shift+comma"_qs, u"Up"_qs})
-        QVERIFY(press(chord));
-    QTRY_COMPARE(entries(e.lstMacro), QStringList{u"<UP>"_qs});
-}
-
-void TestWindowsKeyboard::rightClickOnTheMacroListChangesNothing()
-{
-    writeMacro(u"a.mcr"_qs, {u"#a"_qs, u"<UP>"_qs});
-    writeMacro(u"b.mcr"_qs, {u"#b"_qs, u"<DOWN>"_qs});
-    frmMacro& e = activeEditor({u"a.mcr"_qs, u"b.mcr"_qs});
-    e.cmdAddCrlf->click();
-    // On b, while a is shown with an edit: the menu comes up for a, nothing is asked.
-    QVERIFY(click(e.lstMacroList->viewport(), e.lstMacroList->visualItemRect(e.lstMacroList->item(1)).center(), 3));
-    QTRY_VERIFY(e.macroMenu->isVisible());
-    QCOMPARE(frmMacro::selectedRow(e.lstMacroList), 0);
-    QCOMPARE(e.ShownMacroIndex, 0);
-    QCOMPARE(boxes->shown.size(), 0);
-    QVERIFY(press(u"Escape"_qs));
-    QTRY_VERIFY(!e.macroMenu->isVisible());
-}
-
-void TestWindowsKeyboard::enterNeverConfirmsTheKeyTab()
-{
-    start({});
-    const std::unique_ptr<frmOption> options = window->newOptionDialog();
-    int result = -1;
-    const bool reached = whileOpen<frmOption>([&] { result = options->exec(); }, [](frmOption& d) {
-        QVERIFY(click(d.tbsOption, d.tbsOption->tabRect(3).center()));
-        QTRY_VERIFY(d.fraKeyMap->isVisible());
-        // Round the buttons, which take the default role as they pass, back to the tab strip.
-        for (QWidget* goal : {static_cast<QWidget*>(d.cmdCancel), static_cast<QWidget*>(d.tbsOption)})
-            for (int i = 0; i < 30 && QApplication::focusWidget() != goal; ++i) {
-                QWidget* before = QApplication::focusWidget();
-                QVERIFY(press(u"Tab"_qs));
-                QTRY_VERIFY(QApplication::focusWidget() != before);
-            }
-        QCOMPARE(QApplication::focusWidget(), d.tbsOption);
-        QVERIFY(press(u"Return"_qs));
-        // In a key box Enter is the key to assign.
-        QVERIFY(click(d.txtKey[0], d.txtKey[0]->rect().center()));
-        QVERIFY(press(u"Return"_qs));
-        QTRY_COMPARE(d.txtKey[0]->text(), u"13"_qs);
-        QVERIFY(d.isVisible());
-        d.cmdCancel_Click();
-    });
-    QVERIFY(reached);
-    QCOMPARE(result, int(QDialog::Rejected));
-}
-
-// The parent holds the X server; the tests run in a child that uses it.
-int main(int argc, char** argv)
-{
-    if (!qEnvironmentVariableIsSet("YUBISAKI_REALX_CHILD")) {
-        QCoreApplication app(argc, argv);
-        RealDesktop desk;
-        if (!desk.start()) {
-            qCritical("%s", qPrintable(desk.error()));
-            return 1;
-        }
-        QProcessEnvironment env = desk.environment();
-        env.insert(u"YUBISAKI_REALX_CHILD"_qs, u"1"_qs);
-        env.insert(u"QT_QPA_PLATFORM"_qs, u"xcb"_qs);
-        QProcess child;
-        child.setProcessEnvironment(env);
-        child.setProcessChannelMode(QProcess::ForwardedChannels);
-        child.start(QCoreApplication::applicationFilePath(), QCoreApplication::arguments().mid(1));
-        child.waitForFinished(-1);
-        return child.exitStatus() == QProcess::NormalExit ? child.exitCode() : 1;
-    }
-    QApplication app(argc, argv);
-    TestWindowsKeyboard test;
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_MAIN(TestWindowsKeyboard)
 #include "tst_windowskeyboard.moc"

@@ -28,118 +28,114 @@ QString run(const QString& program, const QStringList& arguments, int* exitCode 
 class TestInstalled : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase(); // installs, and finds every file in its place
-    void settingsFolder_data();
-    void settingsFolder();
-    void debianPackage();
+    // Installs, and finds every file in its place.
+    void initTestCase()
+    {
+        QVERIFY(scratch.isValid());
+        prefix = scratch.filePath(u"prefix"_qs);
+        int code = -1;
+        const QString out = run(QStringLiteral(YUBISAKI_CMAKE),
+                                {u"--install"_qs, QStringLiteral(YUBISAKI_BUILD_DIR), u"--prefix"_qs, prefix}, &code);
+        QVERIFY2(code == 0, qPrintable(out));
+        for (const char* file : {"bin/yubisaki", "bin/yubisaki-phonesim", "share/yubisaki/yubisaki.chm",
+                                 "share/applications/io.github.yubisaki.Yubisaki.desktop",
+                                 "share/icons/hicolor/scalable/apps/io.github.yubisaki.Yubisaki.svg",
+                                 "share/metainfo/io.github.yubisaki.Yubisaki.metainfo.xml",
+                                 "share/man/man1/yubisaki.1.gz", "share/man/man1/yubisaki-phonesim.1.gz",
+                                 "share/doc/yubisaki/copyright", "share/doc/yubisaki/changelog.gz"}) {
+            const QFileInfo info(prefix + u'/' + QString::fromLatin1(file));
+            QVERIFY2(info.isFile() && info.size() > 0 && (info.isExecutable() || !info.path().endsWith(u"/bin")), file);
+        }
+    }
+
+    void settingsFolder_data()
+    {
+        QTest::addColumn<bool>("portable");
+        QTest::newRow("installed") << false;
+        QTest::newRow("marked portable") << true;
+    }
+
+    void settingsFolder()
+    {
+        QFETCH(bool, portable);
+        const QString bin = prefix + u"/bin/"_qs;
+        const QString marker = bin + u"portable"_qs;
+        if (portable)
+            QVERIFY(QFile(marker).open(QIODevice::WriteOnly));
+        const QStringList before = QDir(bin).entryList(QDir::Files);
+        QTemporaryDir home;
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"YUBISAKI_HOME", "XDG_CONFIG_HOME", "YUBISAKI_COM1"})
+            env.remove(QString::fromLatin1(name));
+        env.insert(u"HOME"_qs, home.path());
+        env.insert(u"QT_QPA_PLATFORM"_qs, u"offscreen"_qs);
+        env.insert(u"YUBISAKI_CLOSE_WHEN_SHOWN"_qs, u"0"_qs);
+        env.insert(u"YUBISAKI_MESSAGE_LOG"_qs, home.filePath(u"messages"_qs));
+        env.insert(u"ASAN_OPTIONS"_qs, u"detect_leaks=0"_qs);
+        program.setProcessEnvironment(env);
+        program.start(bin + u"yubisaki"_qs, QStringList());
+        QVERIFY(program.waitForFinished(60'000));
+        const QString said = QString::fromLocal8Bit(program.readAllStandardOutput());
+        const QStringList after = QDir(bin).entryList(QDir::Files);
+        QFile::remove(marker);
+        QCOMPARE(program.exitCode(), 0);
+        QVERIFY2(!QFileInfo::exists(home.filePath(u"messages"_qs)), "the program showed a message");
+
+        // The probe says which folder and which help file the program uses.
+        QString folder, help;
+        for (const QString& line : said.split(u'\n')) {
+            if (line.startsWith(u"folder "_qs))
+                folder = line.mid(7);
+            else if (line.startsWith(u"help "_qs))
+                help = line.mid(5);
+        }
+        QCOMPARE(folder, portable ? bin : home.path() + u"/.config/yubisaki/"_qs);
+        for (const char* name : {"setting.ini", "keymap.ini"})
+            QVERIFY2(QFileInfo(folder + QString::fromLatin1(name)).isFile(), name);
+        if (!portable)
+            QCOMPARE(after, before);
+        QVERIFY2(QFileInfo(help).isFile(), qPrintable(said));
+        QCOMPARE(QFileInfo(help).canonicalFilePath(),
+                 QFileInfo(prefix + u"/share/yubisaki/yubisaki.chm"_qs).canonicalFilePath());
+    }
+
+    void debianPackage()
+    {
+        const QString out = scratch.filePath(u"deb"_qs);
+        int code = -1;
+        const QString log = run(QStringLiteral(YUBISAKI_CPACK),
+                                {u"-G"_qs, u"DEB"_qs, u"-B"_qs, out, u"--config"_qs,
+                                 QStringLiteral(YUBISAKI_BUILD_DIR "/CPackConfig.cmake")},
+                                &code);
+        QVERIFY2(code == 0, qPrintable(log));
+        const QStringList debs = QDir(out).entryList({u"yubisaki_*.deb"_qs});
+        QCOMPARE(debs.size(), 1);
+        const QString deb = out + u'/' + debs.front();
+        const QString contents = run(u"dpkg-deb"_qs, {u"-c"_qs, deb});
+        for (const char* file : {"./usr/bin/yubisaki", "./usr/bin/yubisaki-phonesim", "./usr/share/yubisaki/yubisaki.chm",
+                                 "./usr/share/applications/io.github.yubisaki.Yubisaki.desktop"})
+            QVERIFY2(contents.contains(QString::fromLatin1(file)), file);
+        const QString depends = run(u"dpkg-deb"_qs, {u"-f"_qs, deb, u"Depends"_qs});
+        QVERIFY2(depends.contains(u"libqt6widgets6"_qs) && depends.contains(u"qt6-qpa-plugins"_qs), qPrintable(depends));
+
+        // The distribution's checkers: no error, no warning.
+        const QString lintian = run(u"lintian"_qs, {u"--no-cfg"_qs, u"--fail-on"_qs, u"error,warning"_qs, deb}, &code);
+        QVERIFY2(code == 0, qPrintable(lintian));
+        const QString share = prefix + u"/share/"_qs;
+        const QString desktop =
+            run(u"desktop-file-validate"_qs, {share + u"applications/io.github.yubisaki.Yubisaki.desktop"_qs}, &code);
+        QVERIFY2(code == 0 && desktop.trimmed().isEmpty(), qPrintable(desktop));
+        const QString appstream =
+            run(u"appstreamcli"_qs,
+                {u"validate"_qs, u"--no-net"_qs, share + u"metainfo/io.github.yubisaki.Yubisaki.metainfo.xml"_qs}, &code);
+        QVERIFY2(code == 0, qPrintable(appstream));
+    }
 
 private:
     QTemporaryDir scratch;
     QString prefix;
 };
-
-void TestInstalled::initTestCase()
-{
-    QVERIFY(scratch.isValid());
-    prefix = scratch.filePath(u"prefix"_qs);
-    int code = -1;
-    const QString out = run(QStringLiteral(YUBISAKI_CMAKE),
-                            {u"--install"_qs, QStringLiteral(YUBISAKI_BUILD_DIR), u"--prefix"_qs, prefix}, &code);
-    QVERIFY2(code == 0, qPrintable(out));
-    for (const char* file : {"bin/yubisaki", "bin/yubisaki-phonesim", "share/yubisaki/yubisaki.chm",
-                             "share/applications/io.github.yubisaki.Yubisaki.desktop",
-                             "share/icons/hicolor/scalable/apps/io.github.yubisaki.Yubisaki.svg",
-                             "share/metainfo/io.github.yubisaki.Yubisaki.metainfo.xml",
-                             "share/man/man1/yubisaki.1.gz", "share/man/man1/yubisaki-phonesim.1.gz",
-                             "share/doc/yubisaki/copyright", "share/doc/yubisaki/changelog.gz"}) {
-        const QFileInfo info(prefix + u'/' + QString::fromLatin1(file));
-        QVERIFY2(info.isFile() && info.size() > 0 && (info.isExecutable() || !info.path().endsWith(u"/bin")), file);
-    }
-}
-
-void TestInstalled::settingsFolder_data()
-{
-    QTest::addColumn<bool>("portable");
-    QTest::newRow("installed") << false;
-    QTest::newRow("marked portable") << true;
-}
-
-void TestInstalled::settingsFolder()
-{
-    QFETCH(bool, portable);
-    const QString bin = prefix + u"/bin/"_qs;
-    const QString marker = bin + u"portable"_qs;
-    if (portable)
-        QVERIFY(QFile(marker).open(QIODevice::WriteOnly));
-    const QStringList before = QDir(bin).entryList(QDir::Files);
-    QTemporaryDir home;
-    QProcess program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"YUBISAKI_HOME", "XDG_CONFIG_HOME", "YUBISAKI_COM1"})
-        env.remove(QString::fromLatin1(name));
-    env.insert(u"HOME"_qs, home.path());
-    env.insert(u"QT_QPA_PLATFORM"_qs, u"offscreen"_qs);
-    env.insert(u"YUBISAKI_CLOSE_WHEN_SHOWN"_qs, u"0"_qs);
-    env.insert(u"YUBISAKI_MESSAGE_LOG"_qs, home.filePath(u"messages"_qs));
-    env.insert(u"ASAN_OPTIONS"_qs, u"detect_leaks=0"_qs);
-    program.setProcessEnvironment(env);
-    program.start(bin + u"yubisaki"_qs, QStringList());
-    QVERIFY(program.waitForFinished(60'000));
-    const QString said = QString::fromLocal8Bit(program.readAllStandardOutput());
-    const QStringList after = QDir(bin).entryList(QDir::Files);
-    QFile::remove(marker);
-    QCOMPARE(program.exitCode(), 0);
-    QVERIFY2(!QFileInfo::exists(home.filePath(u"messages"_qs)), "the program showed a message");
-
-    // The probe says which folder and which help file the program uses.
-    QString folder, help;
-    for (const QString& line : said.split(u'\n')) {
-        if (line.startsWith(u"folder "_qs))
-            folder = line.mid(7);
-        else if (line.startsWith(u"help "_qs))
-            help = line.mid(5);
-    }
-    QCOMPARE(folder, portable ? bin : home.path() + u"/.config/yubisaki/"_qs);
-    for (const char* name : {"setting.ini", "keymap.ini"})
-        QVERIFY2(QFileInfo(folder + QString::fromLatin1(name)).isFile(), name);
-    if (!portable)
-        QCOMPARE(after, before);
-    QVERIFY2(QFileInfo(help).isFile(), qPrintable(said));
-    QCOMPARE(QFileInfo(help).canonicalFilePath(),
-             QFileInfo(prefix + u"/share/yubisaki/yubisaki.chm"_qs).canonicalFilePath());
-}
-
-void TestInstalled::debianPackage()
-{
-    const QString out = scratch.filePath(u"deb"_qs);
-    int code = -1;
-    const QString log = run(QStringLiteral(YUBISAKI_CPACK),
-                            {u"-G"_qs, u"DEB"_qs, u"-B"_qs, out, u"--config"_qs,
-                             QStringLiteral(YUBISAKI_BUILD_DIR "/CPackConfig.cmake")},
-                            &code);
-    QVERIFY2(code == 0, qPrintable(log));
-    const QStringList debs = QDir(out).entryList({u"yubisaki_*.deb"_qs});
-    QCOMPARE(debs.size(), 1);
-    const QString deb = out + u'/' + debs.front();
-    const QString contents = run(u"dpkg-deb"_qs, {u"-c"_qs, deb});
-    for (const char* file : {"./usr/bin/yubisaki", "./usr/bin/yubisaki-phonesim", "./usr/share/yubisaki/yubisaki.chm",
-                             "./usr/share/applications/io.github.yubisaki.Yubisaki.desktop"})
-        QVERIFY2(contents.contains(QString::fromLatin1(file)), file);
-    const QString depends = run(u"dpkg-deb"_qs, {u"-f"_qs, deb, u"Depends"_qs});
-    QVERIFY2(depends.contains(u"libqt6widgets6"_qs) && depends.contains(u"qt6-qpa-plugins"_qs), qPrintable(depends));
-
-    // The distribution's checkers: no error, no warning.
-    const QString lintian = run(u"lintian"_qs, {u"--no-cfg"_qs, u"--fail-on"_qs, u"error,warning"_qs, deb}, &code);
-    QVERIFY2(code == 0, qPrintable(lintian));
-    const QString share = prefix + u"/share/"_qs;
-    const QString desktop =
-        run(u"desktop-file-validate"_qs, {share + u"applications/io.github.yubisaki.Yubisaki.desktop"_qs}, &code);
-    QVERIFY2(code == 0 && desktop.trimmed().isEmpty(), qPrintable(desktop));
-    const QString appstream =
-        run(u"appstreamcli"_qs,
-            {u"validate"_qs, u"--no-net"_qs, share + u"metainfo/io.github.yubisaki.Yubisaki.metainfo.xml"_qs}, &code);
-    QVERIFY2(code == 0, qPrintable(appstream));
-}
 
 QTEST_GUILESS_MAIN(TestInstalled)
 #include "tst_installed.moc"

@@ -91,11 +91,10 @@ public:
     // Sleeps until done() holds; woken by the handset's bytes, the program's output and a
     // 20 ms tick. False at the deadline.
     bool waitUntil(const std::function<bool()>& done, int timeoutMs = 5000);
-    // Until the handset's screen shows exactly `text`.
-    bool waitForScreen(const QString& text, int timeoutMs = 5000);
-    int keyFrameCount() const;
+    // Until the handset's screen shows exactly `text`, or ends with it; if not, says what it shows.
+    bool waitForScreen(const QString& text, int timeoutMs = 5000, bool ending = false);
 
-    // fcitx5's answer to the controller's State (2 active, 1 inactive, 0 no focus); -1 without one.
+    // fcitx5's state as fcitx5-remote says it (2 active, 1 inactive, 0 no focus); -1 without one.
     // With IBus: 2 while anthy is the global engine, else 1.
     static constexpr int kActive = 2;
     static constexpr int kInactive = 1;
@@ -126,7 +125,6 @@ private:
     QProcess inputMethod_;
     QProcess program_;
     phonesim::Handset handset_;
-    QString busName_;
     struct XConnection;
     std::unique_ptr<XConnection> x_;
 };
