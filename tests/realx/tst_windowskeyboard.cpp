@@ -1,7 +1,7 @@
 // The editor, its dialogs and the options dialog from a real keyboard and mouse: the windows
 // live in this process on a real X server (Xvfb, started around the test by xvfb-run), and every
 // key and click reaches them through XTest (xdotool), with X's focus, mnemonics and button events.
-#include "MacroEditorFixture.h"
+#include "MainWindowFixture.h"
 #include "macros/CommandEditDialogs.h"
 #include "macros/MacroFile.h"
 #include "settings/KeyCaptureBox.h"
@@ -31,7 +31,7 @@ bool click(const QWidget* widget, QPoint at, int button = 1)
 
 } // namespace
 
-class TestWindowsKeyboard : public QObject, private MacroEditorFixture {
+class TestWindowsKeyboard : public QObject, private MainWindowFixture {
     Q_OBJECT
 private Q_SLOTS:
     void init() { QVERIFY(setUpFixture()); }

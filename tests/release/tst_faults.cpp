@@ -4,7 +4,7 @@
 // handset paced at 600 baud; the window closed while the program waits.
 #include "CpuTime.h"
 #include "HandsetKeys.h"
-#include "MacroWindowFixture.h"
+#include "MainWindowFixture.h"
 #include "core/frmMain.h"
 #include "link/SerialLink.h"
 #include "phonesim/Handset.h"
@@ -22,7 +22,7 @@
 
 constexpr int kAllLines = TIOCM_DSR | TIOCM_CTS | TIOCM_CAR;
 
-class TestFaults : public QObject, private MacroWindowFixture {
+class TestFaults : public QObject, private MainWindowFixture {
     Q_OBJECT
 private Q_SLOTS:
     void init() { QVERIFY(setUpFixture()); }

@@ -1,6 +1,0 @@
-// The macro tests' ground is the main-window fixture's.
-#pragma once
-
-#include "MainWindowFixture.h"
-
-using MacroEditorFixture = MainWindowFixture;
