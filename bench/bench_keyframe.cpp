@@ -3,6 +3,7 @@
 #include "link/SerialLink.h"
 #include "BenchMode.h"
 #include "HandsetOnCom1.h"
+#include "IdleLine.h"
 #include "phonesim/Handset.h"
 #include "settings/Settings.h"
 
@@ -16,7 +17,7 @@
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    const int frames = BenchMode(argc, argv).size(2000, 50);
+    const int frames = BenchMode(argc, argv).size(300, 20);
 
     phonesim::Handset handset;
     if (!StartHandsetOnCom1(handset))
@@ -33,6 +34,7 @@ int main(int argc, char** argv)
     ms.reserve(std::size_t(frames));
     QElapsedTimer clock;
     for (int i = 0; i < frames; ++i) {
+        WaitForIdleLine(port);
         const int expected = int(handset.received().size()) + 8;
         clock.start();
         link.SendKeyCode(KeyCode{2, std::uint8_t(1 + i % 15), std::uint8_t(1 + i % 5)});
