@@ -27,7 +27,7 @@ int main(int argc, char** argv)
 
     // 68 frames of 8 bytes at 11 bits a byte: ten seconds on the line.
     const int kFrames = mode.size(68, 7);
-    const double lineSeconds = kFrames * 8 * 11 / 600.0;
+    const double lineSeconds = kFrames * SerialPortService::kFrameBytes * 11 / 600.0;
     SleepingWait drained;
     QObject::connect(&w->mscCOM(), &SerialPortService::outputQueueChanged, &drained,
                      [&](const SerialPortService::Queue& q) {

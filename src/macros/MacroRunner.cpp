@@ -126,10 +126,9 @@ bool MacroRunner::roomToSend()
 {
     // A run with no pause would queue keys for minutes; kept within the transmit buffer,
     // ESC silences the handset within seconds.
-    constexpr qint64 kFrameBytes = 8;
     SerialPortService& port = w_.mscCOM();
     const auto room = [&] {
-        return MacroAbort || port.outputQueue().bytes + kFrameBytes <= SerialPortService::kTransmitBuffer;
+        return MacroAbort || port.outputQueue().bytes + SerialPortService::kFrameBytes <= SerialPortService::kTransmitBuffer;
     };
     if (!room()) {
         const QMetaObject::Connection drained =

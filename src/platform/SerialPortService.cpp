@@ -374,7 +374,7 @@ SerialPortService::Queue SerialPortService::queueAt(qint64 nowNs, qint64 reporte
     if (!port_.isOpen())
         return queue;
     queue.bytes = held_.size() + ledger_.inDevice(nowNs, reported);
-    queue.frames = (queue.bytes + 7) / 8;
+    queue.frames = (queue.bytes + kFrameBytes - 1) / kFrameBytes;
     queue.seconds = double(queue.bytes) * double(ledger_.byteNs()) / 1e9;
     return queue;
 }
@@ -408,9 +408,7 @@ qint64 SerialPortService::discardOutput()
     // nobody pressed.
     const qint64 dropped = ledger_.dropWaiting();
     held_.truncate(ledger_.notHanded());
-    pollOutput();
-    if (dropped > 0)
-        Q_EMIT outputDropped(dropped);
+    reportDropped(dropped);
     return dropped;
 }
 
@@ -419,7 +417,11 @@ void SerialPortService::abandonOutput()
     const qint64 reported = deviceReport();
     held_.clear();
     ::tcflush(int(port_.handle()), TCOFLUSH);
-    const qint64 dropped = ledger_.discard(clock_.nsecsElapsed(), reported);
+    reportDropped(ledger_.discard(clock_.nsecsElapsed(), reported));
+}
+
+void SerialPortService::reportDropped(qint64 dropped)
+{
     pollOutput();
     if (dropped > 0)
         Q_EMIT outputDropped(dropped);
@@ -428,6 +430,5 @@ void SerialPortService::abandonOutput()
 qint64 SerialPortService::deviceShare() const
 {
     constexpr qint64 kShareNs = 500'000'000;
-    constexpr qint64 kFrameBytes = 8;
     return std::clamp(kShareNs / ledger_.byteNs() / kFrameBytes * kFrameBytes, kFrameBytes, kTransmitBuffer);
 }

@@ -75,7 +75,7 @@ public:
     // What is still to be sent: the bytes the port holds and those the device has not sent.
     struct Queue {
         qint64 bytes = 0;
-        qint64 frames = 0;    // key frames of 8 bytes
+        qint64 frames = 0;    // key frames of kFrameBytes
         double seconds = 0;   // at the port's settings
     };
     Queue outputQueue() const;
@@ -84,6 +84,8 @@ public:
     qint64 discardOutput();
     // The port's transmit buffer: what a macro run lets queue up.
     static constexpr qint64 kTransmitBuffer = 512;
+    // One key frame on the wire.
+    static constexpr qint64 kFrameBytes = 8;
     // What the device is given ahead of the line, in whole frames: half a second of the line,
     // so a discard or a close waits at most that for it.
     qint64 deviceShare() const;
@@ -118,6 +120,8 @@ private:
     bool feed();
     // The device is stuck: everything, its own buffer too, is dropped.
     void abandonOutput();
+    // After frames were dropped: the queue's news, and the count.
+    void reportDropped(qint64 dropped);
     void pollOutput();
 
     QSerialPort port_;
