@@ -18,30 +18,24 @@ class TestOptions : public QObject, private MainWindowFixture {
     Q_OBJECT
 private Q_SLOTS:
     void init() { QVERIFY(setUpFixture()); }
-    void cleanup();
+    void cleanup() { tearDownFixture(); }
     void openingSwitchesTheLinkOff();
     void okAndCancelKeepWhatWasLoaded();
     void okAppliesTheKeysAndFlagsAtOnce();
 
 private:
-    frmOption& open();
-    std::unique_ptr<frmOption> dialog;
+    std::unique_ptr<frmOption> open();
 };
 
-void TestOptions::cleanup()
+// Shown as the main window builds it, and active, as the key boxes' focus needs.
+std::unique_ptr<frmOption> TestOptions::open()
 {
-    dialog.reset();
-    tearDownFixture();
-}
-
-frmOption& TestOptions::open()
-{
-    dialog = window->newOptionDialog();
+    std::unique_ptr<frmOption> dialog = window->newOptionDialog();
     dialog->show();
     dialog->activateWindow();
     if (!QTest::qWaitForWindowActive(dialog.get()))
         qWarning("options dialog not active");
-    return *dialog;
+    return dialog;
 }
 
 void TestOptions::openingSwitchesTheLinkOff()
@@ -73,34 +67,34 @@ void TestOptions::okAndCancelKeepWhatWasLoaded()
     w.keyMap() = KeyMap{35, 33, 34, 19, 145, 46, 8, 27, 45, 36, 40, 38};
     const QStringList before = Records(w);
     QTest::mouseClick(w.cmdHelp, Qt::LeftButton);
-    frmOption& d = open();
+    const std::unique_ptr<frmOption> d = open();
     for (const auto& [tab, topic] : {std::pair{3, u"keymap.html"_qs}, std::pair{0, u"settings.html"_qs}}) {
-        d.tbsOption->setCurrentIndex(tab);
-        QTest::mouseClick(d.cmdHelp, Qt::LeftButton);
+        d->tbsOption->setCurrentIndex(tab);
+        QTest::mouseClick(d->cmdHelp, Qt::LeftButton);
         QCOMPARE(w.helpViewer().currentTopic(), topic);
-        QCOMPARE(w.helpViewer().window()->parentWidget(), &d);
+        QCOMPARE(w.helpViewer().window()->parentWidget(), d.get());
     }
-    QVERIFY(d.cmdOK->isDefault());
-    QTest::mouseClick(d.cmdOK, Qt::LeftButton);
-    QCOMPARE(d.result(), int(QDialog::Accepted));
+    QVERIFY(d->cmdOK->isDefault());
+    QTest::mouseClick(d->cmdOK, Qt::LeftButton);
+    QCOMPARE(d->result(), int(QDialog::Accepted));
     QCOMPARE(Records(w), before);
 
-    frmOption& c = open();
-    c.txtComPort->setText(u"9"_qs);
-    c.txtMacroWait->setText(u"3"_qs);
-    for (QCheckBox* box : c.findChildren<QCheckBox*>())
+    const std::unique_ptr<frmOption> c = open();
+    c->txtComPort->setText(u"9"_qs);
+    c->txtMacroWait->setText(u"3"_qs);
+    for (QCheckBox* box : c->findChildren<QCheckBox*>())
         box->toggle();
-    c.tbsOption->setCurrentIndex(3);
-    for (KeyCaptureBox* box : c.txtKey) {
+    c->tbsOption->setCurrentIndex(3);
+    for (KeyCaptureBox* box : c->txtKey) {
         box->setFocus();
         QTest::keyClick(box, Qt::Key_F5);
         QCOMPARE(box->text(), u"116"_qs);
     }
-    c.tbsOption->setCurrentIndex(0);
-    c.txtComPort->setFocus();
-    QTest::keyClick(c.txtComPort, Qt::Key_Escape);
-    QVERIFY(!c.isVisible());
-    QCOMPARE(c.result(), int(QDialog::Rejected));
+    c->tbsOption->setCurrentIndex(0);
+    c->txtComPort->setFocus();
+    QTest::keyClick(c->txtComPort, Qt::Key_Escape);
+    QVERIFY(!c->isVisible());
+    QCOMPARE(c->result(), int(QDialog::Rejected));
     QCOMPARE(Records(w), before);
     QVERIFY(w.cmdOption->toolTip().isEmpty() && !w.chkIMEON->isVisibleTo(&w));
     QVERIFY(!w.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
@@ -113,21 +107,21 @@ void TestOptions::okAppliesTheKeysAndFlagsAtOnce()
 {
     frmMain& w = startWindow({}, {}, {u"x/d"_qs});
     const QByteArray settingsFile = fileBytes(settingsPath());
-    frmOption& d = open();
-    d.chkDontUseIME->setChecked(false);
-    d.chkMostFront->setChecked(true);
-    d.chkToolTipOff->setChecked(true);
-    QVERIFY(d.chkREUDE->isVisible());
-    QTest::mouseClick(d.chkREUDE, Qt::LeftButton);
-    d.tbsOption->setCurrentIndex(3);
+    const std::unique_ptr<frmOption> d = open();
+    d->chkDontUseIME->setChecked(false);
+    d->chkMostFront->setChecked(true);
+    d->chkToolTipOff->setChecked(true);
+    QVERIFY(d->chkREUDE->isVisible());
+    QTest::mouseClick(d->chkREUDE, Qt::LeftButton);
+    d->tbsOption->setCurrentIndex(3);
     const struct {
         KeyCaptureBox* box;
         Qt::Key key;
         Qt::KeyboardModifiers modifiers;
         QString code;
-    } typed[] = {{d.txtKey[4], Qt::Key_F1, Qt::ShiftModifier, u"112"_qs},
-                 {d.txtKey[9], Qt::Key_H, Qt::AltModifier, u"72"_qs},
-                 {d.txtKey[10], Qt::Key_0, Qt::KeypadModifier, u"96"_qs}};
+    } typed[] = {{d->txtKey[4], Qt::Key_F1, Qt::ShiftModifier, u"112"_qs},
+                 {d->txtKey[9], Qt::Key_H, Qt::AltModifier, u"72"_qs},
+                 {d->txtKey[10], Qt::Key_0, Qt::KeypadModifier, u"96"_qs}};
     for (const auto& t : typed) {
         t.box->setFocus();
         QTest::keyClicks(t.box, u"ab"_qs);
@@ -142,23 +136,23 @@ void TestOptions::okAppliesTheKeysAndFlagsAtOnce()
         QString port;
         QLineEdit* box;
         QString message;
-    } refused[] = {{u"16"_qs, d.txtComPort, u"ポート番号は1～15の範囲で指定してください。"_qs},
-                   {u"3.5"_qs, d.txtMacroWait, u"マクロ実行中のウェイトをもう一度ご確認ください。"_qs}};
-    d.txtMacroWait->setText(u"1e39"_qs); // beyond single precision
+    } refused[] = {{u"16"_qs, d->txtComPort, u"ポート番号は1～15の範囲で指定してください。"_qs},
+                   {u"3.5"_qs, d->txtMacroWait, u"マクロ実行中のウェイトをもう一度ご確認ください。"_qs}};
+    d->txtMacroWait->setText(u"1e39"_qs); // beyond single precision
     for (const auto& r : refused) {
-        d.txtComPort->setText(r.port);
-        QTest::mouseClick(d.cmdOK, Qt::LeftButton);
-        QVERIFY(d.isVisible() && d.chkMostFront->isChecked());
+        d->txtComPort->setText(r.port);
+        QTest::mouseClick(d->cmdOK, Qt::LeftButton);
+        QVERIFY(d->isVisible() && d->chkMostFront->isChecked());
         QCOMPARE(boxes->shown.last().text, r.message);
         QCOMPARE(Records(w), before);
         QVERIFY(r.box->isVisible());
         QTRY_VERIFY(r.box->hasFocus());
     }
     QCOMPARE(boxes->shown.size(), 2);
-    d.txtMacroWait->setText(u"0.25"_qs);
+    d->txtMacroWait->setText(u"0.25"_qs);
     QVERIFY(!w.helpViewer().window());
-    QTest::mouseClick(d.cmdOK, Qt::LeftButton);
-    QCOMPARE(d.result(), int(QDialog::Accepted));
+    QTest::mouseClick(d->cmdOK, Qt::LeftButton);
+    QCOMPARE(d->result(), int(QDialog::Accepted));
     QCOMPARE((QList<int>{w.keyMap().KEY_OK, w.keyMap().KEY_CharChange, w.keyMap().KEY_OffHook}),
              (QList<int>{112, 72, 96}));
     QCOMPARE((QList<int>{w.settings().REUDOcable, w.settings().ComPort}), (QList<int>{1, 4}));
