@@ -18,11 +18,9 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QPointer>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -64,8 +62,7 @@ struct MainWindowFixture {
     frmMain& startWindow(const Settings& settings = {}, const MainWindowSettings& position = {},
                          const QStringList& args = {})
     {
-        if (!WriteSettingsFileIn(home->path() + u'/', settings, position).result.ok)
-            qFatal("setting.ini not written");
+        [&] { QVERIFY(WriteSettingsFileIn(home->path() + u'/', settings, position).result.ok); }();
         return openWindow(args);
     }
 
