@@ -11,7 +11,6 @@
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
@@ -83,16 +82,17 @@ void TestSettings::numbers_data()
     QTest::addColumn<int>("int16");
     QTest::addColumn<qint64>("int32");
     QTest::addColumn<float>("single");
-    QTest::addColumn<QString>("written"); // empty: only that it reads back as the same value
+    QTest::addColumn<QString>("written");
     QTest::newRow("2.5 to even") << u"2.5"_qs << 2 << qint64(2) << 2.5f << u"2.5"_qs;
     QTest::newRow("blanks inside, sign") << u"- 1 2\t3"_qs << -123 << qint64(-123) << -123.0f << u"-123"_qs;
-    QTest::newRow("beyond 32 bits") << u"-1e12"_qs << -32768 << qint64(INT_MIN) << -1e12f << QString();
+    QTest::newRow("beyond 32 bits") << u"-1e12"_qs << -32768 << qint64(INT_MIN) << -1e12f << u"-1000000000000"_qs;
     QTest::newRow("1.28 without float noise") << u"1.28"_qs << 1 << qint64(1) << 1.28f << u"1.28"_qs;
     // Found by fuzzing: 1e28 read back as its neighbour, which seven digits wrote differently,
     // so every start and exit would have changed the file.
-    QTest::newRow("1e28 does not drift") << u"1e28"_qs << 32767 << qint64(INT_MAX) << 1e28f << QString();
+    QTest::newRow("1e28 does not drift") << u"1e28"_qs << 32767 << qint64(INT_MAX) << 1e28f
+                                         << u"9999999000000000000000000000"_qs;
     QTest::newRow("its neighbour neither") << u"1.00000006e28"_qs << 32767 << qint64(INT_MAX) << 1.00000006e28f
-                                           << QString();
+                                           << u"10000001000000000000000000000"_qs;
 }
 
 void TestSettings::numbers()
@@ -107,8 +107,7 @@ void TestSettings::numbers()
     // Exact comparisons: QCOMPARE takes floats as equal within a few units of the last place.
     QVERIFY(ToSingle(text) == single);
     const QString once = FormatSingle(single);
-    if (!written.isEmpty())
-        QCOMPARE(once, written);
+    QCOMPARE(once, written);
     // Written and read back, the very same value, and so the same text at every exit.
     QVERIFY2(ToSingle(once) == single, qPrintable(once));
 }
@@ -126,7 +125,6 @@ void TestSettings::firstStart()
     const LoadedSettings loaded = LoadSettingsIn(home_, AnyScreen);
     QCOMPARE(contents(SettingsFilePath(home_)), FirstStartSettings);
     QCOMPARE(contents(KeyMapFilePath(home_)), keyMap);
-    QCOMPARE(loaded.writes.size(), 1);
     QCOMPARE((QList<int>{loaded.keyMap.KEY_OK, loaded.keyMap.KEY_Left}), (QList<int>{32, 0}));
     // The program's own exit: a file that cannot be written, or loses characters that have no
     // CP932 form, is reported, not passed over.
@@ -137,7 +135,6 @@ void TestSettings::firstStart()
     QVERIFY(QFile::remove(KeyMapFilePath(home_)) && QDir(home_).mkpath(u"keymap.ini/keep"_qs));
     QVERIFY(!WriteKeyMapFile(KeyMap()));
     QCOMPARE(boxes.shown.size(), 2);
-    QCOMPARE(boxes.shown[0].icon, MsgIcon::Warning);
     QVERIFY2(boxes.shown[1].text.contains(u"keymap.ini"_qs), qPrintable(boxes.shown[1].text));
     QVERIFY(contents(SettingsFilePath(home_)).endsWith("[Macro]\r\n?.mcr\r\n"));
 }
@@ -151,7 +148,6 @@ void TestSettings::roundTrip()
     QVERIFY(WriteSettingsFileIn(home_, settings, window).result.ok);
     QVERIFY(WriteKeyMapFileIn(home_, keyMap).result.ok);
     const LoadedSettings loaded = LoadSettingsIn(home_, AnyScreen);
-    QVERIFY(loaded.writes.isEmpty());
     // What is read writes the very same files again.
     QCOMPARE(SettingsFileLines(loaded.settings, loaded.window) + KeyMapFileLines(loaded.keyMap),
              SettingsFileLines(settings, window) + KeyMapFileLines(keyMap));
