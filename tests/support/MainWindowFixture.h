@@ -26,7 +26,6 @@
 #include <QTimer>
 
 #include <functional>
-#include <memory>
 
 struct MainWindowFixture {
     std::unique_ptr<QTemporaryDir> home;
