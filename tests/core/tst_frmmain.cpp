@@ -26,8 +26,8 @@ private Q_SLOTS:
     void hugePasteLeavesTheWindowFree();
 };
 
-// The switch opens and closes the port, the cable's commands with it; at exit the port closes,
-// the cable's off command last, before setting.ini is written.
+// The switch opens the port, the cable's commands with it; at exit the port closes, the cable's
+// off command last, before setting.ini is written. Switching off is in the fault tests.
 void TestFrmMain::powerSwitchAndTheExitOrder()
 {
     Settings settings;
