@@ -18,17 +18,14 @@
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QPointer>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include <functional>
-#include <memory>
 
 struct MainWindowFixture {
     std::unique_ptr<QTemporaryDir> home;
@@ -64,8 +61,7 @@ struct MainWindowFixture {
     frmMain& startWindow(const Settings& settings = {}, const MainWindowSettings& position = {},
                          const QStringList& args = {})
     {
-        if (!WriteSettingsFileIn(home->path() + u'/', settings, position).result.ok)
-            qFatal("setting.ini not written");
+        [&] { QVERIFY(WriteSettingsFileIn(home->path() + u'/', settings, position).result.ok); }();
         return openWindow(args);
     }
 
