@@ -12,26 +12,6 @@
 #include <QRegularExpression>
 #include <QTreeWidget>
 
-namespace {
-
-// One row as "key|function|ctrl|reassignable", so that a failing comparison shows the texts.
-QStringList Cells(const QList<KeyHelpRow>& rows)
-{
-    QStringList cells;
-    for (const KeyHelpRow& row : rows)
-        cells.append(QStringList{row.key, row.function, row.withCtrl, row.reassignable}.join(u'|'));
-    return cells;
-}
-
-// Every key assigned elsewhere, each to a key with a name.
-KeyMap Remapped()
-{
-    return KeyMap{35 /*End*/,  33 /*PageUp*/, 34 /*PageDown*/, 19 /*Pause*/, 145 /*ScrollLock*/, 46 /*Del*/,
-                  8 /*BS*/,    27 /*Esc*/,    45 /*Ins*/,      36 /*Home*/,  40 /*↓*/,          38 /*↑*/};
-}
-
-} // namespace
-
 class TestHelpWindows : public QObject, private MainWindowFixture {
     Q_OBJECT
 private Q_SLOTS:
@@ -40,25 +20,16 @@ private Q_SLOTS:
     void everyModelsTable();
     void keyHelpWindow();
     void aboutLinks();
-
-private:
-    frmKeyHelp& openKeyHelp();
 };
-
-frmKeyHelp& TestHelpWindows::openKeyHelp()
-{
-    QTest::mouseClick(window->cmdKeyHelp, Qt::LeftButton);
-    frmKeyHelp* help = window->keyHelpWindow();
-    if (!help || !QTest::qWaitForWindowExposed(help))
-        qFatal("key help window not shown");
-    return *help;
-}
 
 // Each family's function keys: F1, F2 ... in order, each once and fixed, then the range to F24;
 // only second lines between them. A family row that spelled a default key instead of the user's
 // would show a key that does nothing.
 void TestHelpWindows::everyModelsTable()
 {
+    // Every key assigned elsewhere, each to a key with a name.
+    const KeyMap remapped{35 /*End*/, 33 /*PageUp*/, 34 /*PageDown*/, 19 /*Pause*/, 145 /*ScrollLock*/, 46 /*Del*/,
+                          8 /*BS*/,   27 /*Esc*/,    45 /*Ins*/,      36 /*Home*/,  40 /*↓*/,          38 /*↑*/};
     const QMap<QString, int> fixedKeys{{u"P"_qs, 4}, {u"N"_qs, 6}, {u"D"_qs, 12}, {u"SO"_qs, 2}, {u"F"_qs, 3}};
     static const QRegularExpression functionKey(QStringLiteral("^F([0-9]+)(～F24)?$"));
     const QStringList models = KeyHelpModels();
@@ -66,14 +37,11 @@ void TestHelpWindows::everyModelsTable()
     for (const QString& model : models) {
         const QString family = model.startsWith(u"SO") ? u"SO"_qs : model.first(1);
         QVERIFY2(fixedKeys.contains(family), qPrintable(model));
-        const QList<KeyHelpRow> rows = KeyHelpRows(model, Remapped());
-        const QString text = Cells(rows).join(u'\n');
-        QVERIFY2(!text.contains(u"Return"_qs) && !text.contains(u"BSまたはEsc"_qs) && !text.contains(u"←："_qs),
-                 qPrintable(model + u'\n' + text));
-        QVERIFY2(text.contains(u"\nScrollLock|決定キー|"_qs), qPrintable(model + u'\n' + text));
+        QString text;
         int next = 1;
         bool inFunctionKeys = false;
-        for (const KeyHelpRow& row : rows) {
+        for (const KeyHelpRow& row : KeyHelpRows(model, remapped)) {
+            text += u'\n' + QStringList{row.key, row.function, row.withCtrl, row.reassignable}.join(u'|');
             const QRegularExpressionMatch match = functionKey.match(row.key);
             if (!match.hasMatch()) {
                 QVERIFY2(!inFunctionKeys || row.key.isEmpty(), qPrintable(model + u' ' + row.key));
@@ -84,6 +52,9 @@ void TestHelpWindows::everyModelsTable()
             QVERIFY2(match.hasCaptured(2) == (next - 1 > fixedKeys[family]), qPrintable(model + u' ' + row.key));
             QCOMPARE(row.reassignable, u"×"_qs);
         }
+        QVERIFY2(!text.contains(u"Return"_qs) && !text.contains(u"BSまたはEsc"_qs) && !text.contains(u"←："_qs),
+                 qPrintable(model + text));
+        QVERIFY2(text.contains(u"\nScrollLock|決定キー|"_qs), qPrintable(model + text));
         QVERIFY2(next - 1 == fixedKeys[family] + 1, qPrintable(model));
     }
 }
@@ -95,7 +66,9 @@ void TestHelpWindows::keyHelpWindow()
     Settings settings;
     settings.PdcType = u"n504is"_qs;
     frmMain& w = startWindow(settings);
-    frmKeyHelp& first = openKeyHelp();
+    QTest::mouseClick(w.cmdKeyHelp, Qt::LeftButton);
+    frmKeyHelp& first = *w.keyHelpWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(&first));
     QVERIFY(!first.isModal());
     // Another letter case names no model: nothing selected, no table.
     QCOMPARE(first.cmbPdcType->currentText(), QString());
