@@ -110,16 +110,24 @@ void TestHelpWindows::keyHelpWindow()
     QVERIFY(fileBytes(settingsPath()).contains("PdcType=SO503i\r\n"));
 }
 
+// The About box from the pop-up menu, on top like the main window and with its icon; each link
+// opens and closes it.
 void TestHelpWindows::aboutLinks()
 {
     RecordingDesktopServices shell;
+    start({}, [](Settings& s, KeyMap&) { s.MostFront = 1; });
     for (const bool mail : {false, true}) {
-        frmAbout about(0);
-        about.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&about));
-        QTest::mouseClick(mail ? about.lblMAIL : about.lblHOMEPAGE, Qt::LeftButton);
-        QVERIFY(!about.isVisible());
-        QCOMPARE(about.result(), int(QDialog::Accepted));
+        bool reached = false;
+        whenModal<frmAbout>(
+            [&](frmAbout& about) {
+                QTest::mouseClick(mail ? about.lblMAIL : about.lblHOMEPAGE, Qt::LeftButton);
+                QVERIFY(!about.isVisible() && about.result() == QDialog::Accepted);
+                QVERIFY(about.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+                QCOMPARE(about.cmdICON->icon().pixmap(32).toImage(), window->windowIcon().pixmap(32).toImage());
+            },
+            reached);
+        window->mnuCOMMAND[7]->trigger();
+        QVERIFY(reached);
     }
     QCOMPARE(shell.opened, (QStringList{frmAbout::HomePage(), u"mailto:"_qs + frmAbout::MailAddress()}));
 }

@@ -6,7 +6,6 @@
 // sizes that are whole-window sizes. The command dialogs are typed into for real in the real-X
 // tests; what they store is the walk test's.
 #include "MainWindowFixture.h"
-#include "helpwindows/frmAbout.h"
 #include "macros/CommandEditDialogs.h"
 #include "macros/frmFileOpen.h"
 #include "settings/MacroFields.h"
@@ -251,17 +250,6 @@ void TestMacroEditor::onTopWithTheProgramsIconAtWholeWindowSizes()
         dialog->resize(dialog->width(), 20);
         QTRY_COMPARE(dialog->frameGeometry().height(), px(least));
     }
-    // The About box from the pop-up menu as well.
-    bool reached = false;
-    whenModal<frmAbout>(
-        [&](frmAbout& about) {
-            QVERIFY(about.windowFlags().testFlag(Qt::WindowStaysOnTopHint) && programs(about.cmdICON->icon()));
-            about.close();
-        },
-        reached);
-    e.close();
-    window->mnuCOMMAND[7]->trigger();
-    QVERIFY(reached);
 }
 
 void TestMacroEditor::typedNamesRoundTripOrAreRefused_data()

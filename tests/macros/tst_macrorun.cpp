@@ -43,11 +43,8 @@ void TestMacroRun::keysReachTheHandset()
     QVERIFY(!w.Form_MouseUp(Qt::RightButton, w.mapToGlobal(QPoint(5, 5))));
     w.chkHideOn->setValue(0);
     QVERIFY(w.Form_MouseUp(Qt::RightButton, w.mapToGlobal(QPoint(5, 5))));
-    QStringList visible;
-    for (QAction* entry : w.mnuMACRO)
-        if (entry->isVisible())
-            visible.append(entry->text());
-    QCOMPARE(visible, (QStringList{u"Alpha"_qs, u"c.mcr"_qs}));
+    QCOMPARE(w.mnuMACRO[0]->text(), u"Alpha"_qs);
+    QVERIFY(w.mnuMACRO[1]->text() == u"c.mcr"_qs && w.mnuMACRO[1]->isVisible() && !w.mnuMACRO[2]->isVisible());
     w.mnuMACRO[1]->trigger();
     w.mnuMENU->close();
     QVERIFY(waitForSentinel());
