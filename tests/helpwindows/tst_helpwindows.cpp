@@ -1,6 +1,6 @@
 // The help windows over a real main window: the key help tables and their window (the model read
 // at load and stored at close, all columns shown, the table refilled from the current key map,
-// the copy), and the About box's links. The help topics are opened from the options and the macro editor.
+// the copy), and the About box from the menu. The help topics are opened from the options and the macro editor.
 #include "MainWindowFixture.h"
 #include "helpwindows/KeyHelpTable.h"
 #include "helpwindows/frmAbout.h"
@@ -18,8 +18,7 @@ private Q_SLOTS:
     void init() { QVERIFY(setUpFixture()); }
     void cleanup() { tearDownFixture(); }
     void everyModelsTable();
-    void keyHelpWindow();
-    void aboutLinks();
+    void helpWindowsOfTheMainWindow();
 };
 
 // Each family's function keys: F1, F2 ... in order, each once and fixed, then the range to F24;
@@ -59,13 +58,31 @@ void TestHelpWindows::everyModelsTable()
     }
 }
 
-// The model is read at opening and stored at closing, or at the program's exit; the table shows
-// the key map as it was when it was last filled; the pop-up menu copies.
-void TestHelpWindows::keyHelpWindow()
+// The About box from the pop-up menu, on top like the main window and with its icon: each link
+// opens and closes it. The key help's model is read at opening and stored at closing, or at the
+// program's exit; its table shows the key map as it was when it was last filled; its pop-up menu
+// copies.
+void TestHelpWindows::helpWindowsOfTheMainWindow()
 {
     Settings settings;
     settings.PdcType = u"n504is"_qs;
+    settings.MostFront = 1;
     frmMain& w = startWindow(settings);
+    RecordingDesktopServices shell;
+    for (const bool mail : {false, true}) {
+        bool reached = false;
+        whenModal<frmAbout>(
+            [&](frmAbout& about) {
+                QTest::mouseClick(mail ? about.lblMAIL : about.lblHOMEPAGE, Qt::LeftButton);
+                QVERIFY(!about.isVisible() && about.result() == QDialog::Accepted);
+                QVERIFY(about.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+                QCOMPARE(about.cmdICON->icon().pixmap(32).toImage(), w.windowIcon().pixmap(32).toImage());
+            },
+            reached);
+        w.mnuCOMMAND[7]->trigger();
+        QVERIFY(reached);
+    }
+    QCOMPARE(shell.opened, (QStringList{frmAbout::HomePage(), u"mailto:"_qs + frmAbout::MailAddress()}));
     QTest::mouseClick(w.cmdKeyHelp, Qt::LeftButton);
     frmKeyHelp& first = *w.keyHelpWindow();
     QVERIFY(QTest::qWaitForWindowExposed(&first));
@@ -108,28 +125,6 @@ void TestHelpWindows::keyHelpWindow()
     w.close();
     QVERIFY(w.exited() && !second);
     QVERIFY(fileBytes(settingsPath()).contains("PdcType=SO503i\r\n"));
-}
-
-// The About box from the pop-up menu, on top like the main window and with its icon; each link
-// opens and closes it.
-void TestHelpWindows::aboutLinks()
-{
-    RecordingDesktopServices shell;
-    start({}, [](Settings& s, KeyMap&) { s.MostFront = 1; });
-    for (const bool mail : {false, true}) {
-        bool reached = false;
-        whenModal<frmAbout>(
-            [&](frmAbout& about) {
-                QTest::mouseClick(mail ? about.lblMAIL : about.lblHOMEPAGE, Qt::LeftButton);
-                QVERIFY(!about.isVisible() && about.result() == QDialog::Accepted);
-                QVERIFY(about.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-                QCOMPARE(about.cmdICON->icon().pixmap(32).toImage(), window->windowIcon().pixmap(32).toImage());
-            },
-            reached);
-        window->mnuCOMMAND[7]->trigger();
-        QVERIFY(reached);
-    }
-    QCOMPARE(shell.opened, (QStringList{frmAbout::HomePage(), u"mailto:"_qs + frmAbout::MailAddress()}));
 }
 
 QTEST_MAIN(TestHelpWindows)
