@@ -13,7 +13,6 @@ private Q_SLOTS:
     void init() { QVERIFY(setUpFixture()); }
     void cleanup() { tearDownFixture(); }
     void keysReachTheHandset();
-    void runStatesFollowTheRules();
     void escStopsARun_data();
     void escStopsARun();
     void commandLine_data();
@@ -27,47 +26,23 @@ private:
     }
 };
 
-// The second item of the pop-up menu, listed after a missing one, plays text with voiced kana, a
-// loop, a keypad key under the swap and OK under a remapped KEY_OK.
+// Runs from the button and from the pop-up menu. During a run the window and its menu are locked
+// as their rules say, and after it each control is as its rule has it now. The menu's second item,
+// listed after a missing one, plays text with voiced kana, a loop, a keypad key under the swap and
+// OK under a remapped KEY_OK; the first key typed afterwards reaches the handset.
 void TestMacroRun::keysReachTheHandset()
 {
-    writeMacro(u"a.mcr"_qs, {u"#Alpha, with a comma"_qs, u"<UP>"_qs, u"<F12>"_qs});
+    writeMacro(u"a.mcr"_qs, {u"#Alpha, with a comma"_qs, u"<DIALOG>"_qs});
     writeMacro(u"c.mcr"_qs, {u"<TEXT>かがa!"_qs, u"<LOOP>3"_qs, u"  <UP>"_qs, u"<LOOPEND>"_qs, u"<TEN-1>"_qs, u"<OK>"_qs,
                              u"<F12>"_qs}); // no title line
     frmMain& w = start({u"a.mcr"_qs, u"b.mcr"_qs, u"c.mcr"_qs}, [](Settings& s, KeyMap& k) {
+        s.IMEON = 1;
         s.TenKeySwap = 1;
         k.KEY_OK = 65;
     });
-    // The pop-up menu lists the same items as the list; the compact window has none.
-    QCOMPARE(w.cmbMacroList->count(), 2);
+    // The full window has no pop-up menu. From the compact one with the IME switch on, a run makes
+    // the display full and the IME off; meanwhile the menu's items do nothing.
     QVERIFY(!w.Form_MouseUp(Qt::RightButton, w.mapToGlobal(QPoint(5, 5))));
-    w.chkHideOn->setValue(0);
-    QVERIFY(w.Form_MouseUp(Qt::RightButton, w.mapToGlobal(QPoint(5, 5))));
-    QCOMPARE(w.mnuMACRO[0]->text(), u"Alpha"_qs);
-    QVERIFY(w.mnuMACRO[1]->text() == u"c.mcr"_qs && w.mnuMACRO[1]->isVisible() && !w.mnuMACRO[2]->isVisible());
-    w.mnuMACRO[1]->trigger();
-    w.mnuMENU->close();
-    QVERIFY(waitForSentinel());
-    QCOMPARE(KeyFrameList(handset->events()).mid(5).join(u' '), u"311 311 311 327 362 3312"_qs);
-    QCOMPARE(handset->screen().text(), u"かがa!"_qs);
-    QCOMPARE(w.cmbMacroList->currentIndex(), 1);
-    QVERIFY(boxes->shown.isEmpty());
-    // The first key typed afterwards reaches the handset, whatever keys the macro played and
-    // wherever the focus was left.
-    w.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
-    w.cmdMacroStart->setFocus();
-    QTest::keyClick(w.cmdMacroStart, Qt::Key_Z);
-    QVERIFY(handset->waitForEvents(int(handset->events().size()) + 1, 5000));
-    QCOMPARE(handset->events().last().text, u"z"_qs);
-}
-
-void TestMacroRun::runStatesFollowTheRules()
-{
-    writeMacro(u"a.mcr"_qs, {u"#a"_qs, u"<DIALOG>"_qs});
-    writeMacro(u"b.mcr"_qs, {u"#b"_qs, u"<UP>"_qs});
-    frmMain& w = start({u"a.mcr"_qs, u"b.mcr"_qs}, [](Settings& s, KeyMap&) { s.IMEON = 1; });
-    // Compact display, IME switch on; during the run the display goes full and the IME off.
     w.chkHideOn->setValue(0);
     QStringList during;
     boxes->onShow = [&](const ShownMessage&) {
@@ -89,17 +64,35 @@ void TestMacroRun::runStatesFollowTheRules()
     QCOMPARE(boxes->shown[0].text, u"OKを押すと続行します。"_qs);
     QCOMPARE(during, (QStringList{u"ユビサキ!(ESCで中止)"_qs, u"1"_qs}));
     QCOMPARE(w.cmbMacroList->currentIndex(), 0);
-    // After it, each control as its rule has it now.
     QCOMPARE(w.windowTitle(), u"ユビサキ!"_qs);
     QVERIFY(w.chkGetStatus->isEnabled() && w.chkIMEON->isEnabled() && w.cmdExit->isEnabled());
     QVERIFY(!w.txtInput->isReadOnly());
     QVERIFY(!w.chkAlphaOrKana->isEnabled() && !w.chkKanaOrRoma->isEnabled());
+    // The menu follows its buttons again and lists the same items as the list.
     w.chkHideOn->setValue(0);
     QVERIFY(w.Form_MouseUp(Qt::RightButton, w.mapToGlobal(QPoint(5, 5))));
     QVERIFY(w.mnuCOMMAND[0]->isEnabled() && w.mnuCOMMAND[1]->isEnabled() && !w.mnuIME[1]->isEnabled());
+    QCOMPARE(w.cmbMacroList->count(), 2);
+    QCOMPARE(w.mnuMACRO[0]->text(), u"Alpha"_qs);
+    QVERIFY(w.mnuMACRO[1]->text() == u"c.mcr"_qs && w.mnuMACRO[1]->isVisible() && !w.mnuMACRO[2]->isVisible());
+    w.mnuMACRO[1]->trigger();
     w.mnuMENU->close();
+    QVERIFY(waitForSentinel());
+    QCOMPARE(KeyFrameList(handset->events()).mid(5).join(u' '), u"311 311 311 327 362 3312"_qs);
+    QCOMPARE(handset->screen().text(), u"かがa!"_qs);
+    QCOMPARE(w.cmbMacroList->currentIndex(), 1);
+    QCOMPARE(boxes->shown.size(), 1);
+    // The first key typed afterwards reaches the handset, whatever keys the macro played and
+    // wherever the focus was left.
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w.cmdMacroStart->setFocus();
+    QTest::keyClick(w.cmdMacroStart, Qt::Key_Z);
+    QVERIFY(handset->waitForEvents(int(handset->events().size()) + 1, 5000));
+    QCOMPARE(handset->events().last().text, u"z"_qs);
     // With the power off the button runs nothing: no second dialog.
     w.chkPower->setValue(0);
+    w.cmbMacroList->setCurrentIndex(0);
     w.cmdMacroStart->click();
     QCOMPARE(boxes->shown.size(), 1);
 }
