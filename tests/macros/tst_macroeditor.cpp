@@ -15,11 +15,10 @@ class TestMacroEditor : public QObject, private MainWindowFixture {
 private Q_SLOTS:
     void init() { QVERIFY(setUpFixture()); }
     void cleanup() { tearDownFixture(); }
-    void selectingAMacro();
+    void selectingAndSaving();
     void editingCommands_data();
     void editingCommands();
     void removingEntries();
-    void savingFollowsTheMacroShown();
     void onTopWithTheProgramsIconAtWholeWindowSizes();
     void typedNamesRoundTripOrAreRefused_data();
     void typedNamesRoundTripOrAreRefused();
@@ -28,10 +27,15 @@ private:
     int px(int twips) const { return frmMain::TwipsToPixels(twips, window->logicalDpiY()); }
 };
 
-void TestMacroEditor::selectingAMacro()
+// The selection rule and its question; a save follows the macro shown and never replaces another
+// listed file; the chooser loads into the entry shown.
+void TestMacroEditor::selectingAndSaving()
 {
     writeMacro(u"a.mcr"_qs, {u"#Alpha, with a comma"_qs, u"<up>"_qs, u"  #<text>keep Case"_qs});
     writeMacro(u"b.mcr"_qs, {u"#Beta"_qs, u"<DOWN>"_qs});
+    writeMacro(u"other.mcr"_qs, {u"#Other, titled"_qs, u"<left>"_qs});
+    writeMacro(u"a.mcr.bak"_qs, {u"x"_qs});
+    QVERIFY(QDir().mkpath(macroFolder() + u"folder.mcr"_qs));
     frmMacro& e = openEditor({u"a.mcr"_qs, u"gone.mcr"_qs, u"b.mcr"_qs});
     // The first entry is loaded at opening; the missing file keeps its place under its name.
     QCOMPARE(entries(e.lstMacroList), (QStringList{u"Alpha"_qs, u"gone.mcr"_qs, u"Beta"_qs}));
@@ -56,10 +60,55 @@ void TestMacroEditor::selectingAMacro()
     QCOMPARE(entries(e.lstFileName), (QStringList{u"a.mcr"_qs, u"b.mcr"_qs, u"gone.mcr"_qs}));
     QCOMPARE(entries(e.lstMacro), (QStringList{u"<DOWN>"_qs, u"<CR>"_qs}));
     // The missing file is reported and shows no commands.
-    boxes->answers = {MsgAnswer::Yes};
     frmMacro::selectRow(e.lstMacroList, 2);
     QCOMPARE(boxes->shown.last().text, u"ファイルが見つかりませんでした。\r\n一度ご確認ください。"_qs);
     QCOMPARE(e.lstMacro->count(), 0);
+    // Ctrl+click takes the selection from the macro shown, which stays shown and is replaced.
+    frmMacro::selectRow(e.lstMacroList, 0);
+    QListWidget* list = e.lstMacroList;
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      list->visualItemRect(list->item(0)).center());
+    QVERIFY(list->selectedItems().isEmpty());
+    e.cmdAddCrlf->click();
+    e.cmdSaveMacro->click();
+    QCOMPARE(Cp932::ReadLines(macroFolder() + u"a.mcr"_qs).lines,
+             (QStringList{u"#Alpha, with a comma"_qs, u"<UP>"_qs, u"#<TEXT>keep Case"_qs, u"<CR>"_qs}));
+    // Another listed macro's file name gets an underscore.
+    e.txtFileName->setText(u"b"_qs);
+    QVERIFY(e.cmdSaveMacro_Click());
+    QCOMPARE(entries(e.lstFileName), (QStringList{u"b_.mcr"_qs, u"b.mcr"_qs, u"gone.mcr"_qs}));
+    QCOMPARE(Cp932::ReadLines(macroFolder() + u"b.mcr"_qs).lines, (QStringList{u"#Beta"_qs, u"<DOWN>"_qs}));
+    // The chooser through the editor's button: the question first, where No keeps the edits and
+    // opens nothing; after Yes, a double-click on the file.
+    e.cmdAddCrlf->click();
+    bool reached = false;
+    QStringList listed;
+    whenModal<frmFileOpen>(
+        [&listed](frmFileOpen& chooser) {
+            listed = entries(chooser.filMacroFile);
+            doubleClickRow(chooser.filMacroFile, listed.indexOf(u"other.mcr"_qs));
+        },
+        reached);
+    boxes->answers = {MsgAnswer::No};
+    e.cmdFileOpen->click();
+    QCOMPARE(e.lstMacro->count(), 4);
+    e.cmdFileOpen->click();
+    QVERIFY(reached);
+    QCOMPARE(listed, (QStringList{u"a.mcr"_qs, u"b.mcr"_qs, u"b_.mcr"_qs, u"other.mcr"_qs}));
+    QCOMPARE(e.txtMacroName->text(), u"Other, titled"_qs);
+    QCOMPARE(entries(e.lstMacro), QStringList{u"<LEFT>"_qs});
+    // The entry shown and its edited mark stay, so saving replaces that entry.
+    QCOMPARE(e.ShownMacroIndex, 0);
+    QVERIFY(e.MacroEdited);
+    QVERIFY(e.cmdSaveMacro_Click());
+    QCOMPARE(entries(e.lstFileName), (QStringList{u"other.mcr"_qs, u"b.mcr"_qs, u"gone.mcr"_qs}));
+    // A new macro is appended and becomes the shown one, so a second save replaces it.
+    e.cmdClearMacro->click();
+    e.txtMacroName->setText(u"New"_qs);
+    e.txtFileName->setText(u"n"_qs);
+    QVERIFY(e.cmdSaveMacro_Click());
+    QVERIFY(e.cmdSaveMacro_Click());
+    QCOMPARE(entries(e.lstFileName), (QStringList{u"other.mcr"_qs, u"b.mcr"_qs, u"gone.mcr"_qs, u"n.mcr"_qs}));
 }
 
 void TestMacroEditor::editingCommands_data()
@@ -157,64 +206,6 @@ void TestMacroEditor::removingEntries()
     QVERIFY(!QFileInfo::exists(macroFolder() + u"b.mcr"_qs));
     QVERIFY(QFileInfo::exists(macroFolder() + u"a.mcr"_qs) && QFileInfo::exists(settingsPath()));
     QCOMPARE(window->macroFiles(), QStringList{u"a.mcr"_qs});
-}
-
-// A save follows the macro shown and never replaces another listed file; the chooser loads into
-// the entry shown.
-void TestMacroEditor::savingFollowsTheMacroShown()
-{
-    writeMacro(u"a.mcr"_qs, {u"#a"_qs, u"<UP>"_qs, u"<DOWN>"_qs});
-    writeMacro(u"b.mcr"_qs, {u"#b"_qs, u"<UP>"_qs, u"<DOWN>"_qs});
-    writeMacro(u"other.mcr"_qs, {u"#Other, titled"_qs, u"<left>"_qs});
-    writeMacro(u"a.mcr.bak"_qs, {u"x"_qs});
-    QVERIFY(QDir().mkpath(macroFolder() + u"folder.mcr"_qs));
-    frmMacro& e = openEditor({u"a.mcr"_qs, u"b.mcr"_qs});
-    // Ctrl+click takes the selection from the macro shown, which stays shown and is replaced.
-    QListWidget* list = e.lstMacroList;
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
-                      list->visualItemRect(list->item(0)).center());
-    QVERIFY(list->selectedItems().isEmpty());
-    e.cmdAddCrlf->click();
-    e.cmdSaveMacro->click();
-    QCOMPARE(Cp932::ReadLines(macroFolder() + u"a.mcr"_qs).lines,
-             (QStringList{u"#a"_qs, u"<UP>"_qs, u"<DOWN>"_qs, u"<CR>"_qs}));
-    // Another listed macro's file name gets an underscore.
-    e.txtFileName->setText(u"b"_qs);
-    QVERIFY(e.cmdSaveMacro_Click());
-    QCOMPARE(entries(e.lstFileName), (QStringList{u"b_.mcr"_qs, u"b.mcr"_qs}));
-    QCOMPARE(Cp932::ReadLines(macroFolder() + u"b.mcr"_qs).lines, (QStringList{u"#b"_qs, u"<UP>"_qs, u"<DOWN>"_qs}));
-    // The chooser through the editor's button: the question first, where No keeps the edits and
-    // opens nothing; after Yes, a double-click on the file.
-    e.cmdAddCrlf->click();
-    bool reached = false;
-    QStringList listed;
-    whenModal<frmFileOpen>(
-        [&listed](frmFileOpen& chooser) {
-            listed = entries(chooser.filMacroFile);
-            doubleClickRow(chooser.filMacroFile, listed.indexOf(u"other.mcr"_qs));
-        },
-        reached);
-    boxes->answers = {MsgAnswer::No};
-    e.cmdFileOpen->click();
-    QCOMPARE(e.lstMacro->count(), 4);
-    e.cmdFileOpen->click();
-    QVERIFY(reached);
-    QCOMPARE(listed, (QStringList{u"a.mcr"_qs, u"b.mcr"_qs, u"b_.mcr"_qs, u"other.mcr"_qs}));
-    QCOMPARE(boxes->shown.size(), 2);
-    QCOMPARE(e.txtMacroName->text(), u"Other, titled"_qs);
-    QCOMPARE(entries(e.lstMacro), QStringList{u"<LEFT>"_qs});
-    // The entry shown and its edited mark stay, so saving replaces that entry.
-    QCOMPARE(e.ShownMacroIndex, 0);
-    QVERIFY(e.MacroEdited);
-    QVERIFY(e.cmdSaveMacro_Click());
-    QCOMPARE(entries(e.lstFileName), (QStringList{u"other.mcr"_qs, u"b.mcr"_qs}));
-    // A new macro is appended and becomes the shown one, so a second save replaces it.
-    e.cmdClearMacro->click();
-    e.txtMacroName->setText(u"New"_qs);
-    e.txtFileName->setText(u"n"_qs);
-    QVERIFY(e.cmdSaveMacro_Click());
-    QVERIFY(e.cmdSaveMacro_Click());
-    QCOMPARE(entries(e.lstFileName), (QStringList{u"other.mcr"_qs, u"b.mcr"_qs, u"n.mcr"_qs}));
 }
 
 void TestMacroEditor::onTopWithTheProgramsIconAtWholeWindowSizes()
