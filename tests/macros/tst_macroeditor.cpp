@@ -159,10 +159,7 @@ void TestMacroEditor::editingCommands()
     }
     auto* target = e.findChild<QWidget*>(widget);
     QVERIFY(target && target->isVisible());
-    if (keys.isEmpty())
-        QTest::mouseClick(target, Qt::LeftButton);
-    else
-        QTest::keySequence(target, keys);
+    keys.isEmpty() ? QTest::mouseClick(target, Qt::LeftButton) : QTest::keySequence(target, keys);
     QVERIFY(e.isVisible() && e.txtInput->text().isEmpty());
     QCOMPARE(entries(e.lstMacro), after);
     QCOMPARE(frmMacro::selectedRow(e.lstMacro), selectedAfter);
@@ -263,9 +260,7 @@ void TestMacroEditor::typedNamesRoundTripOrAreRefused()
     QCOMPARE(e.MacroEdited, !saved);
     QCOMPARE(window->cmbMacroList->count(), saved ? 1 : 0);
     // What the exit writes into [Macro] reads back as the same list.
-    MainWindowSettings written;
-    written.MacroFiles = window->macroFiles();
-    QCOMPARE(ReadMacroEntries(SettingsFileLines(Settings{}, written), false),
+    QCOMPARE(ReadMacroEntries(SettingsFileLines(Settings{}, {.MacroFiles = window->macroFiles()}), false),
              QStringList(saved ? name + u".mcr"_qs : QString()));
     QCOMPARE(Cp932::ReadLines(macroFolder() + name + u".mcr"_qs).lines,
              (saved ? QStringList{u'#' + name, u"<CR>"_qs} : QStringList()));

@@ -72,7 +72,6 @@ void TestMacroRun::keysReachTheHandset()
     w.chkHideOn->setValue(0);
     QVERIFY(w.Form_MouseUp(Qt::RightButton, w.mapToGlobal(QPoint(5, 5))));
     QVERIFY(w.mnuCOMMAND[0]->isEnabled() && w.mnuCOMMAND[1]->isEnabled() && !w.mnuIME[1]->isEnabled());
-    QCOMPARE(w.cmbMacroList->count(), 2);
     QCOMPARE(w.mnuMACRO[0]->text(), u"Alpha"_qs);
     QVERIFY(w.mnuMACRO[1]->text() == u"c.mcr"_qs && w.mnuMACRO[1]->isVisible() && !w.mnuMACRO[2]->isVisible());
     w.mnuMACRO[1]->trigger();
@@ -124,10 +123,8 @@ void TestMacroRun::escStopsARun()
         sinceEsc.start();
         QTest::keyClick(w.txtInput, Qt::Key_Escape);
     });
-    connect(handset.get(), &phonesim::Handset::bytesReceived, &w, [&] {
-        if (sinceEsc.isValid())
-            lastArrivalMs = sinceEsc.elapsed();
-    });
+    connect(handset.get(), &phonesim::Handset::bytesReceived, &w,
+            [&] { lastArrivalMs = sinceEsc.isValid() ? sinceEsc.elapsed() : lastArrivalMs; });
     boxes->onShow = [&](const ShownMessage&) { messageMs = sinceEsc.elapsed(); };
     w.cmdMacroStart->click();
     QCOMPARE(boxes->shown.size(), 1);

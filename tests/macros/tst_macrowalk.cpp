@@ -40,8 +40,7 @@ private Q_SLOTS:
     void commands();
     void saveChecks_data();
     void saveChecks();
-    void savedLines();
-    void commandArguments();
+    void whatIsStored();
 };
 
 void TestMacroWalk::commands_data()
@@ -121,7 +120,8 @@ void TestMacroWalk::saveChecks()
     QCOMPARE(MacroSaveRefusal(title, file, entries).value_or(QString()), refusal);
 }
 
-void TestMacroWalk::savedLines()
+// What a save writes, and what the command dialogs store.
+void TestMacroWalk::whatIsStored()
 {
     QCOMPARE(CompletedMacroFileName(u"TEST.MCR"_qs), u"TEST.MCR"_qs);
     QCOMPARE(CompletedMacroFileName(u"a.mcr.txt"_qs), u"a.mcr.txt.mcr"_qs);
@@ -135,11 +135,8 @@ void TestMacroWalk::savedLines()
     MacroExecute(program(u"<LOOP>2\n<LOOP>3\n<UP>\n<LOOPEND>\n<LOOPEND>\n<TEXT> a "_qs), unsaved, {0.0f, 1}, KeyMap{});
     QCOMPARE(saved.actions, unsaved.actions);
     QCOMPARE(saved.actions.count(u"K38/0"_qs), 6);
-}
-
-// A wait as typed when above 0, a loop count held to 32 bits, each line break of a text a CR.
-void TestMacroWalk::commandArguments()
-{
+    // What the command dialogs store: a wait as typed when above 0, a loop count held to 32 bits,
+    // each line break of a text a CR.
     QVERIFY(IsAcceptedWait(u" 1.50 "_qs) && !IsAcceptedWait(u"0"_qs) && !IsAcceptedWait(u"1e39"_qs));
     QCOMPARE(AcceptedLoopCount(u"3000000000"_qs), std::optional(u"2147483647"_qs));
     QCOMPARE(AcceptedLoopCount(u"0.4"_qs), std::nullopt);
