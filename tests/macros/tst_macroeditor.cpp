@@ -115,7 +115,7 @@ void TestMacroEditor::editingCommands_data()
 {
     QTest::addColumn<QStringList>("before");
     QTest::addColumn<int>("selected");
-    QTest::addColumn<QString>("widget"); // keys typed there while recording, or a button clicked
+    QTest::addColumn<QString>("widget"); // recording: keys typed there, or a button clicked
     QTest::addColumn<QKeySequence>("keys");
     QTest::addColumn<QStringList>("after");
     QTest::addColumn<int>("selectedAfter");
@@ -152,11 +152,9 @@ void TestMacroEditor::editingCommands()
     QVERIFY(QTest::qWaitForWindowActive(&e));
     e.lstMacro->addItems(before);
     frmMacro::selectRow(e.lstMacro, selected);
-    if (widget == u"txtInput"_qs) {
-        e.chkRecording->setChecked(true);
-        QVERIFY(!e.cmdOK->isDefault());
-        QCOMPARE(QApplication::focusWidget(), e.txtInput);
-    }
+    e.chkRecording->setChecked(true);
+    QVERIFY(!e.cmdOK->isDefault());
+    QCOMPARE(QApplication::focusWidget(), e.txtInput);
     auto* target = e.findChild<QWidget*>(widget);
     QVERIFY(target && target->isVisible());
     keys.isEmpty() ? QTest::mouseClick(target, Qt::LeftButton) : QTest::keySequence(target, keys);
@@ -199,7 +197,6 @@ void TestMacroEditor::removingEntries()
     QVERIFY(QFileInfo::exists(macroFolder() + u"b.mcr"_qs));
     // OK deletes the files, except one still listed and any outside the folder.
     e.cmdOK->click();
-    QVERIFY(!e.isVisible());
     QVERIFY(!QFileInfo::exists(macroFolder() + u"b.mcr"_qs));
     QVERIFY(QFileInfo::exists(macroFolder() + u"a.mcr"_qs) && QFileInfo::exists(settingsPath()));
     QCOMPARE(window->macroFiles(), QStringList{u"a.mcr"_qs});
@@ -208,7 +205,6 @@ void TestMacroEditor::removingEntries()
 void TestMacroEditor::onTopWithTheProgramsIconAtWholeWindowSizes()
 {
     frmMacro& e = openEditor({}, [](Settings& s, KeyMap&) { s.MostFront = 1; });
-    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     // The frame and title bar count: the compact window is 975 twips high in all.
     window->chkHideOn->setValue(0);
     QTRY_COMPARE(window->frameGeometry().height(), px(975));
@@ -216,9 +212,8 @@ void TestMacroEditor::onTopWithTheProgramsIconAtWholeWindowSizes()
     QTRY_COMPARE(window->frameGeometry().height(), px(4470));
     frmFileOpen chooser(e);
     frmTextEdit text(e);
-    frmLoopEdit loop(e);
     // The program's icon: the handset's body left of its keys, in the picture's colour.
-    for (QWidget* w : std::initializer_list<QWidget*>{window.get(), &e, &chooser, &text, &loop})
+    for (QWidget* w : std::initializer_list<QWidget*>{window.get(), &e, &chooser, &text})
         QVERIFY2(w->windowFlags().testFlag(Qt::WindowStaysOnTopHint)
                      && w->windowIcon().pixmap(32).toImage().pixelColor(9, 20) == QColor(0x2d, 0x3a, 0x4a),
                  qPrintable(w->objectName()));
