@@ -65,10 +65,9 @@ void TestMacroEditor::selectingAndSaving()
     QCOMPARE(e.lstMacro->count(), 0);
     // Ctrl+click takes the selection from the macro shown, which stays shown and is replaced.
     frmMacro::selectRow(e.lstMacroList, 0);
-    QListWidget* list = e.lstMacroList;
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
-                      list->visualItemRect(list->item(0)).center());
-    QVERIFY(list->selectedItems().isEmpty());
+    QTest::mouseClick(e.lstMacroList->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      e.lstMacroList->visualItemRect(e.lstMacroList->item(0)).center());
+    QVERIFY(e.lstMacroList->selectedItems().isEmpty());
     e.cmdAddCrlf->click();
     e.cmdSaveMacro->click();
     QCOMPARE(Cp932::ReadLines(macroFolder() + u"a.mcr"_qs).lines,

@@ -10,7 +10,7 @@
 namespace {
 
 // Records each action as a short word: K<key>/<flags>, T<char>, W<seconds>, D<message>,
-// E<first line of the error>|<line with the step>, and the controls given back as "+".
+// E<the error's lines, each after a "|">, and the controls given back as "+".
 class RecordingHost : public MacroHost {
 public:
     QStringList actions;
@@ -21,11 +21,7 @@ public:
     void TypeCharacter(const QString& c) override { actions << u'T' + c; }
     void WaitSeconds(float s) override { actions << u'W' + QString::number(s); }
     void ShowDialog(const QString& m) override { actions << u'D' + m; }
-    void ShowError(const QString& m) override
-    {
-        const QStringList lines = m.split(u"\r\n"_qs);
-        actions << u'E' + lines.value(0) + u'|' + lines.value(2) + u'|' + lines.value(3);
-    }
+    void ShowError(const QString& m) override { actions << u'E' + m.split(u"\r\n"_qs).join(u'|'); }
     void KeyDown(int key, int flags) override { actions << QStringLiteral("K%1/%2").arg(key).arg(flags); }
 };
 
@@ -56,7 +52,7 @@ void TestMacroWalk::commands_data()
     QTest::newRow("lower-case tags") << u"<up>\n<ten-5>\n<f24>\n<cr>"_qs << 0.0f << 1
                                      << u"K38/0 K101/0 K123/1 K13/1 =0"_qs;
     QTest::newRow("key tag with more after it is an error")
-        << u"#t\n<UP>x"_qs << 0.0f << 1 << u"Eマクロエラーです。|ステップ : 2行目|コマンド : <UP>x + =2"_qs;
+        << u"#t\n<UP>x"_qs << 0.0f << 1 << u"Eマクロエラーです。|コマンドをよく確認してください。|ステップ : 2行目|コマンド : <UP>x + =2"_qs;
     QTest::newRow("a key tag fills its line: blanks inside are errors")
         << u"<F 1>\n<F1 >\n< F1>\n<F+1>\n<F12>"_qs << 0.0f << 0 << u"K123/0 =0"_qs;
     QTest::newRow("ctrl then F13: F1 with Shift and Ctrl, no pause after ctrl; ctrl then text drops the flag")
@@ -72,9 +68,9 @@ void TestMacroWalk::commands_data()
         << 1 << u"K38/0 K38/0 K13/0 =0"_qs;
     QTest::newRow("stray LOOPEND on line 7")
         << u"#title\n\n; note\n  #<UP>\n<UP>\n\n<LOOPEND>\n<DOWN>"_qs << 0.0f << 1
-        << u"K38/0 E<LOOPEND>に対する<LOOP>がありません。|ステップ : 7行目|コマンド : <LOOPEND> + =2"_qs;
+        << u"K38/0 E<LOOPEND>に対する<LOOP>がありません。|コマンドをよく確認してください。|ステップ : 7行目|コマンド : <LOOPEND> + =2"_qs;
     QTest::newRow("unclosed LOOP reported") << u"<UP>\n<LOOP>2\n<DOWN>"_qs << 0.0f << 1
-                                            << u"K38/0 E<LOOP>と<LOOPEND>の対応が正しくありません。|| + =2"_qs;
+                                            << u"K38/0 E<LOOP>と<LOOPEND>の対応が正しくありません。|コマンドをよく確認してください。 + =2"_qs;
     QTest::newRow("32,767 nested loops around one key, walked without native recursion")
         << (u"<LOOP>1\n"_qs.repeated(32'766) + u"<OK>"_qs + u"\n<LOOPEND>"_qs.repeated(32'766)) << 0.0f << 1
         << u"K13/0 =0"_qs;
