@@ -1,6 +1,6 @@
 // The help windows over a real main window: the key help tables and their window (the model read
 // at load and stored at close, all columns shown, the table refilled from the current key map,
-// the copy), and the About box's links. The help topics are opened from the options and the macro editor.
+// the copy), and the About box from the menu. The help topics are opened from the options and the macro editor.
 #include "MainWindowFixture.h"
 #include "helpwindows/KeyHelpTable.h"
 #include "helpwindows/frmAbout.h"
@@ -12,73 +12,34 @@
 #include <QRegularExpression>
 #include <QTreeWidget>
 
-namespace {
-
-// One row as "key|function|ctrl|reassignable", so that a failing comparison shows the texts.
-QStringList Cells(const QList<KeyHelpRow>& rows)
-{
-    QStringList cells;
-    for (const KeyHelpRow& row : rows)
-        cells.append(QStringList{row.key, row.function, row.withCtrl, row.reassignable}.join(u'|'));
-    return cells;
-}
-
-QStringList ListCells(const QTreeWidget* list)
-{
-    QStringList cells;
-    for (int i = 0; i < list->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem* item = list->topLevelItem(i);
-        cells.append(QStringList{item->text(0), item->text(1), item->text(2), item->text(3)}.join(u'|'));
-    }
-    return cells;
-}
-
-// Every key assigned elsewhere, each to a key with a name.
-KeyMap Remapped()
-{
-    return KeyMap{35 /*End*/,  33 /*PageUp*/, 34 /*PageDown*/, 19 /*Pause*/, 145 /*ScrollLock*/, 46 /*Del*/,
-                  8 /*BS*/,    27 /*Esc*/,    45 /*Ins*/,      36 /*Home*/,  40 /*↓*/,          38 /*↑*/};
-}
-
-} // namespace
-
 class TestHelpWindows : public QObject, private MainWindowFixture {
     Q_OBJECT
 private Q_SLOTS:
     void init() { QVERIFY(setUpFixture()); }
     void cleanup() { tearDownFixture(); }
-    void everyModelsFunctionKeysOnce();
-    void remappedKeysEverywhere();
-    void keyHelpWindow();
-    void aboutLinks();
-
-private:
-    frmKeyHelp& openKeyHelp();
+    void everyModelsTable();
+    void helpWindowsOfTheMainWindow();
 };
 
-frmKeyHelp& TestHelpWindows::openKeyHelp()
-{
-    QTest::mouseClick(window->cmdKeyHelp, Qt::LeftButton);
-    frmKeyHelp* help = window->keyHelpWindow();
-    if (!help || !QTest::qWaitForWindowExposed(help))
-        qFatal("key help window not shown");
-    return *help;
-}
-
 // Each family's function keys: F1, F2 ... in order, each once and fixed, then the range to F24;
-// only second lines between them.
-void TestHelpWindows::everyModelsFunctionKeysOnce()
+// only second lines between them. A family row that spelled a default key instead of the user's
+// would show a key that does nothing.
+void TestHelpWindows::everyModelsTable()
 {
+    // Every key assigned elsewhere, each to a key with a name.
+    const KeyMap remapped{35 /*End*/, 33 /*PageUp*/, 34 /*PageDown*/, 19 /*Pause*/, 145 /*ScrollLock*/, 46 /*Del*/,
+                          8 /*BS*/,   27 /*Esc*/,    45 /*Ins*/,      36 /*Home*/,  40 /*↓*/,          38 /*↑*/};
     const QMap<QString, int> fixedKeys{{u"P"_qs, 4}, {u"N"_qs, 6}, {u"D"_qs, 12}, {u"SO"_qs, 2}, {u"F"_qs, 3}};
     static const QRegularExpression functionKey(QStringLiteral("^F([0-9]+)(～F24)?$"));
     const QStringList models = KeyHelpModels();
     QCOMPARE(models.size(), 17);
     for (const QString& model : models) {
         const QString family = model.startsWith(u"SO") ? u"SO"_qs : model.first(1);
-        QVERIFY2(fixedKeys.contains(family), qPrintable(model));
+        QString text;
         int next = 1;
         bool inFunctionKeys = false;
-        for (const KeyHelpRow& row : KeyHelpRows(model, KeyMap{})) {
+        for (const KeyHelpRow& row : KeyHelpRows(model, remapped)) {
+            text += u'\n' + QStringList{row.key, row.function, row.withCtrl, row.reassignable}.join(u'|');
             const QRegularExpressionMatch match = functionKey.match(row.key);
             if (!match.hasMatch()) {
                 QVERIFY2(!inFunctionKeys || row.key.isEmpty(), qPrintable(model + u' ' + row.key));
@@ -89,38 +50,41 @@ void TestHelpWindows::everyModelsFunctionKeysOnce()
             QVERIFY2(match.hasCaptured(2) == (next - 1 > fixedKeys[family]), qPrintable(model + u' ' + row.key));
             QCOMPARE(row.reassignable, u"×"_qs);
         }
+        QVERIFY2(!text.contains(u"Return"_qs) && !text.contains(u"BSまたはEsc"_qs) && !text.contains(u"←："_qs),
+                 qPrintable(model + text));
+        QVERIFY2(text.contains(u"\nScrollLock|決定キー|"_qs), qPrintable(model + text));
         QVERIFY2(next - 1 == fixedKeys[family] + 1, qPrintable(model));
     }
 }
 
-// A family row that spelled a default key instead of the user's would show a key that does
-// nothing; the P models differ only by the current-time row.
-void TestHelpWindows::remappedKeysEverywhere()
-{
-    const QString timeRow = u"|メール作成画面で押すと､現在の時刻を表示||"_qs;
-    const QStringList p503i = Cells(KeyHelpRows(u"P503i", Remapped()));
-    for (const QString& model : KeyHelpModels()) {
-        const QStringList table = Cells(KeyHelpRows(model, Remapped()));
-        const QString text = table.join(u'\n');
-        QVERIFY2(!text.contains(u"Return"_qs) && !text.contains(u"BSまたはEsc"_qs) && !text.contains(u"←："_qs),
-                 qPrintable(model + u'\n' + text));
-        QVERIFY2(text.contains(u"\nScrollLock|決定キー|"_qs), qPrintable(model + u'\n' + text));
-        if (model.startsWith(u'P')) {
-            QStringList withoutTime = table;
-            QCOMPARE(withoutTime.removeAll(timeRow), model == u"P504i" || model == u"P211i" ? 1 : 0);
-            QCOMPARE(withoutTime, p503i);
-        }
-    }
-}
-
-// The model is read at opening and stored at closing, or at the program's exit; the table shows
-// the key map as it was when it was last filled; the pop-up menu copies.
-void TestHelpWindows::keyHelpWindow()
+// The About box from the pop-up menu, on top like the main window and with its icon: each link
+// opens and closes it. The key help's model is read at opening and stored at closing, or at the
+// program's exit; its table shows the key map as it was when it was last filled; its pop-up menu
+// copies.
+void TestHelpWindows::helpWindowsOfTheMainWindow()
 {
     Settings settings;
     settings.PdcType = u"n504is"_qs;
+    settings.MostFront = 1;
     frmMain& w = startWindow(settings);
-    frmKeyHelp& first = openKeyHelp();
+    RecordingDesktopServices shell;
+    for (const bool mail : {false, true}) {
+        bool reached = false;
+        whenModal<frmAbout>(
+            [&](frmAbout& about) {
+                QTest::mouseClick(mail ? about.lblMAIL : about.lblHOMEPAGE, Qt::LeftButton);
+                QVERIFY(!about.isVisible() && about.result() == QDialog::Accepted);
+                QVERIFY(about.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+                QCOMPARE(about.cmdICON->icon().pixmap(32).toImage(), w.windowIcon().pixmap(32).toImage());
+            },
+            reached);
+        w.mnuCOMMAND[7]->trigger();
+        QVERIFY(reached);
+    }
+    QCOMPARE(shell.opened, (QStringList{frmAbout::HomePage(), u"mailto:"_qs + frmAbout::MailAddress()}));
+    QTest::mouseClick(w.cmdKeyHelp, Qt::LeftButton);
+    frmKeyHelp& first = *w.keyHelpWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(&first));
     QVERIFY(!first.isModal());
     // Another letter case names no model: nothing selected, no table.
     QCOMPARE(first.cmbPdcType->currentText(), QString());
@@ -135,7 +99,6 @@ void TestHelpWindows::keyHelpWindow()
     w.keyMap().KEY_OK = 145;
     QCOMPARE(first.lstKeyHelp->topLevelItem(1)->text(0), u"Return"_qs);
     // The pop-up menu copies the selected rows in table order, without the fourth column.
-    QApplication::clipboard()->setText(u"before"_qs);
     first.lstKeyHelp->topLevelItem(13)->setSelected(true);
     first.lstKeyHelp->topLevelItem(12)->setSelected(true);
     QTest::mouseRelease(first.lstKeyHelp->viewport(), Qt::LeftButton, {}, QPoint(20, 20));
@@ -155,25 +118,12 @@ void TestHelpWindows::keyHelpWindow()
     w.mnuCOMMAND_Click(5);
     QPointer<frmKeyHelp> second = w.keyHelpWindow();
     QVERIFY(second);
-    QCOMPARE(ListCells(second->lstKeyHelp), Cells(KeyHelpRows(u"F504i", w.keyMap())));
+    QCOMPARE(second->cmbPdcType->currentText(), u"F504i"_qs);
+    QCOMPARE(second->lstKeyHelp->topLevelItemCount(), KeyHelpRows(u"F504i"_qs, w.keyMap()).size());
     second->cmbPdcType->setCurrentIndex(second->cmbPdcType->findText(u"SO503i"_qs));
     w.close();
     QVERIFY(w.exited() && !second);
     QVERIFY(fileBytes(settingsPath()).contains("PdcType=SO503i\r\n"));
-}
-
-void TestHelpWindows::aboutLinks()
-{
-    RecordingDesktopServices shell;
-    for (const bool mail : {false, true}) {
-        frmAbout about(0);
-        about.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&about));
-        QTest::mouseClick(mail ? about.lblMAIL : about.lblHOMEPAGE, Qt::LeftButton);
-        QVERIFY(!about.isVisible());
-        QCOMPARE(about.result(), int(QDialog::Accepted));
-    }
-    QCOMPARE(shell.opened, (QStringList{frmAbout::HomePage(), u"mailto:"_qs + frmAbout::MailAddress()}));
 }
 
 QTEST_MAIN(TestHelpWindows)
