@@ -1,12 +1,17 @@
 // The link on a real pseudo-terminal through QSerialPort, with the simulated handset at the
 // other end: the cable's commands, the opening sequences, a flood, receive events, port errors,
-// hang-ups.
+// hang-ups. Beside them, the parts under the port: the model of what is still on its way, the
+// drain before a port closes, and the waits.
 #include "CpuTime.h"
 #include "link/SerialLink.h"
 #include "phonesim/Handset.h"
+#include "platform/OutputLedger.h"
+#include "platform/PortDrain.h"
+#include "platform/PortSettings.h"
 #include "platform/SleepingWait.h"
 #include "settings/Settings.h"
 
+#include <QElapsedTimer>
 #include <QSerialPort>
 #include <QSignalSpy>
 #include <QTest>
@@ -20,6 +25,22 @@ namespace {
 constexpr int kPort = 3;
 
 QByteArray frame(const KeyCode& code) { return QByteArray::fromHex("f202010000") + code.bytes(); }
+
+constexpr qint64 kByte = 11 * 1'000'000'000LL / 600; // 600,e,8,1: start, parity and stop bits too
+
+// n key frames written as header and code, `handed` bytes of them given to the device at time 0,
+// at the link's own settings.
+OutputLedger framesHanded(int n, qint64 handed)
+{
+    OutputLedger ledger;
+    ledger.setByteNs(ByteNanoseconds(*ParsePortSettings(u"600,e,8,1")));
+    for (int i = 0; i < n; ++i) {
+        ledger.written(5, false);
+        ledger.written(3, true);
+    }
+    ledger.handed(handed, 0);
+    return ledger;
+}
 
 } // namespace
 
@@ -198,6 +219,95 @@ private Q_SLOTS:
         link->Close();
         link->SendKeyCode(PhoneKeyCodes::Up);
         QCOMPARE(boxes->shown.size(), 2);
+    }
+
+    void ledgerDrainsAtTheLineSpeed_data()
+    {
+        QTest::addColumn<qint64>("atNs");
+        QTest::addColumn<qint64>("reported"); // by the device
+        QTest::addColumn<qint64>("inDevice");
+        QTest::addColumn<qint64>("dropped"); // frames a discard then drops
+        QTest::newRow("all at once") << qint64(0) << qint64(0) << qint64(40) << qint64(5);
+        QTest::newRow("inside the second frame: it and the three after") << 12 * kByte << qint64(0) << qint64(28) << qint64(4);
+        QTest::newRow("on a frame's end") << 16 * kByte << qint64(0) << qint64(24) << qint64(3);
+        QTest::newRow("the device says more") << 12 * kByte << qint64(35) << qint64(35) << qint64(5);
+        QTest::newRow("never more than was handed") << qint64(0) << qint64(500) << qint64(40) << qint64(5);
+        QTest::newRow("drained") << 41 * kByte << qint64(0) << qint64(0) << qint64(0);
+    }
+
+    void ledgerDrainsAtTheLineSpeed()
+    {
+        QFETCH(qint64, atNs);
+        QFETCH(qint64, reported);
+        QFETCH(qint64, inDevice);
+        QFETCH(qint64, dropped);
+        OutputLedger ledger = framesHanded(5, 40);
+        QCOMPARE(ledger.inDevice(atNs, reported), inDevice);
+        QCOMPARE(ledger.discard(atNs, reported), dropped);
+        QCOMPARE(ledger.inDevice(atNs, 0), 0);
+        // A header still waiting for its code counts too.
+        ledger.written(5, false);
+        QCOMPARE(ledger.discard(atNs, 0), 1);
+    }
+
+    void ledgerFinishesAFrameTheDeviceBegan()
+    {
+        // A short write: the device took half of the second frame. Dropping what waits keeps its
+        // rest, else the next frame's header would complete it on the wire.
+        OutputLedger ledger = framesHanded(3, 12);
+        QCOMPARE(ledger.dropWaiting(), 1);
+        QCOMPARE(ledger.notHanded(), 4);
+    }
+
+    void drainSleepsUntilTheLineIsDone_data()
+    {
+        QTest::addColumn<qint64>("lineMs"); // how long the rest takes on the line; -1: it never leaves
+        QTest::addColumn<bool>("drained");
+        QTest::addColumn<int>("atLeastMs");
+        QTest::newRow("the line finishes, then its last byte settles") << qint64(100) << true << 150;
+        QTest::newRow("a device that stopped sending ends at the deadline") << qint64(-1) << false << 300;
+    }
+
+    void drainSleepsUntilTheLineIsDone()
+    {
+        QFETCH(qint64, lineMs);
+        QFETCH(bool, drained);
+        QFETCH(int, atLeastMs);
+        QElapsedTimer clock;
+        clock.start();
+        int asked = 0;
+        const auto remainingNs = [&] {
+            ++asked;
+            return lineMs < 0 ? qint64(1'000'000'000) : lineMs * 1'000'000 - clock.nsecsElapsed();
+        };
+        QCOMPARE(DrainOutput(remainingNs, QDeadlineTimer(300), 50'000'000), drained);
+        QVERIFY2(clock.elapsed() >= atLeastMs && clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+        // It sleeps between questions rather than spinning.
+        QVERIFY2(asked <= 20, qPrintable(QString::number(asked)));
+    }
+
+    void waitSeconds_data()
+    {
+        QTest::addColumn<float>("seconds");
+        QTest::newRow("0") << 0.0f;
+        QTest::newRow("NaN") << std::numeric_limits<float>::quiet_NaN();
+        QTest::newRow("0.1") << 0.1f;
+    }
+
+    void waitSeconds()
+    {
+        QFETCH(float, seconds);
+        bool ran = false;
+        QMetaObject::invokeMethod(this, [&ran] { ran = true; }, Qt::QueuedConnection);
+        QElapsedTimer clock;
+        clock.start();
+        WaitSeconds(seconds);
+        // Events run during a wait, and only during one that waits at all.
+        QCOMPARE(ran, seconds > 0);
+        const qint64 ms = clock.elapsed();
+        QVERIFY2(seconds > 0 ? clock.nsecsElapsed() >= 100'000'000 : ms < 50, qPrintable(QString::number(ms)));
+        QCoreApplication::processEvents();
+        QVERIFY(ran);
     }
 
 private:
