@@ -80,13 +80,13 @@ private Q_SLOTS:
         w.settings().REUDOcable = 1;
         handset->setNumber(number);
         handset->setSerial(u"NMABK12ABCD"_qs);
-        faults.delayMs = 300;
+        faults.delayMs = 500;
         handset->setReplyFaults(faults);
         const qsizetype before = handset->events().size();
         w.cmdClear->setFocus();
         bool switchUsable = false;
         // The power switch rests while the query holds a port it opened; keys typed meanwhile still go out.
-        QTimer::singleShot(150, &w, [&] {
+        QTimer::singleShot(250, &w, [&] {
             switchUsable = w.chkPower->isEnabled();
             QTest::keyClick(w.txtInput, Qt::Key_Up);
         });
