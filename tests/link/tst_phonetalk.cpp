@@ -47,7 +47,8 @@ private Q_SLOTS:
         const QStringList full{u"電話番号:99100000000"_qs, u"製造番号:NMABK12ABCD"_qs, u"機種名  :P504i"_qs};
         const QStringList keyFirst{u"request number"_qs, u"key 3"_qs, u"request model"_qs};
         const QStringList keyLast{u"request number"_qs, u"request model"_qs, u"key 3"_qs};
-        // The number's reply comes whole, the faults are in the model's.
+        // Every reply comes half a second late; where the faults start at the second reply, the number's
+        // comes at once and whole, and the faults are in the model's.
         QTest::newRow("eleven digits, then model and serial") << true << number << Faults{} << full << u"P504i"_qs
                                                               << keyFirst;
         QTest::newRow("power off: the port opened for the query alone")
@@ -80,7 +81,7 @@ private Q_SLOTS:
         w.settings().REUDOcable = 1;
         handset->setNumber(number);
         handset->setSerial(u"NMABK12ABCD"_qs);
-        faults.delayMs = 500;
+        faults.delayMs = 500; // the key below comes while a reply is awaited
         handset->setReplyFaults(faults);
         const qsizetype before = handset->events().size();
         w.cmdClear->setFocus();
