@@ -1,29 +1,18 @@
 // What the handset says back, through the main window against the simulated handset: the
-// number, model and serial query, its timeouts and a port that cannot open, and the notifications.
+// number, model and serial query with its faults and timeouts, and the notifications.
 #include "MainWindowFixture.h"
-#include "link/PhoneBytes.h"
 #include "link/mdlGetPdcType.h"
-#include "settings/Settings.h"
 
-#include <QApplication>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QSignalSpy>
-#include <QTest>
-#include <QTimer>
 
-using phonesim::Handset;
+using Faults = phonesim::Handset::ReplyFaults;
 using phonesim::WireEvent;
+
+Q_DECLARE_METATYPE(Faults)
 
 namespace {
 
-QStringList logLines(const frmMain& w)
-{
-    QStringList lines = w.txtInputBuffer->logText().split(QStringLiteral("\r\n"));
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    return lines;
-}
+QStringList logLines(const frmMain& w) { return w.txtInputBuffer->logText().split(u"\r\n"_qs, Qt::SkipEmptyParts); }
 
 // Bars shown on the picture's bottom row: the level the user reads off.
 int greenBars(AntennaPicture* picture)
@@ -45,106 +34,84 @@ private Q_SLOTS:
     void init() { QVERIFY(setUpFixture()); }
     void cleanup() { tearDownFixture(); }
 
-    void queryLogs_data()
-    {
-        QTest::addColumn<QString>("number");
-        QTest::addColumn<int>("cutAfter");
-        QTest::addColumn<bool>("garble");
-        QTest::addColumn<int>("signalAt");
-        QTest::addColumn<QStringList>("lines");
-        QTest::addColumn<QString>("pdcType");
-        QTest::addColumn<int>("modelRequests");
-
-        const QStringList full{QStringLiteral("電話番号:99100000000"), QStringLiteral("製造番号:NMABK12ABCD"),
-                               QStringLiteral("機種名  :P504i")};
-        QTest::newRow("eleven digits, then model and serial") << u"99100000000"_qs << -1 << false << -1 << full << u"P504i"_qs << 1;
-        QTest::newRow("signal byte inside the model reply") << u"99100000000"_qs << -1 << false << 10 << full << u"P504i"_qs << 1;
-        QTest::newRow("model reply starting with 6B")
-            << u"99100000000"_qs << -1 << true << -1
-            << QStringList{u"電話番号:99100000000"_qs, u"データ取得に失敗しました。"_qs} << u"D503i"_qs << 1;
-        QTest::newRow("model reply stops midway")
-            << u"99100000000"_qs << 30 << false << -1 << QStringList{u"電話番号:99100000000"_qs} << u"D503i"_qs << 1;
-        QTest::newRow("no answer to the number request") << QString() << -1 << false << -1 << QStringList() << u"D503i"_qs << 0;
-    }
-
-    void queryLogs()
-    {
-        QFETCH(QString, number);
-        QFETCH(int, cutAfter);
-        QFETCH(bool, garble);
-        QFETCH(int, signalAt);
-        QFETCH(QStringList, lines);
-        QFETCH(QString, pdcType);
-        QFETCH(int, modelRequests);
-
-        frmMain& w = start(true);
-        w.setReplyTimeout(0.3f);
-        w.settings().PdcType = u"D503i"_qs;
-        handset->setNumber(number);
-        handset->setSerial(u"NMABK12ABCD"_qs);
-        Handset::ReplyFaults faults;
-        faults.fromReply = 1; // the number's reply whole, the faults in the model's
-        faults.cutAfter = cutAfter;
-        faults.garble = garble;
-        faults.insertAt = signalAt;
-        faults.inserted = QByteArray(1, char(0xC3));
-        handset->setReplyFaults(faults);
-        const QString printed = w.picAntena->printedText();
-
-        w.cmdGetNumber->click();
-
-        QCOMPARE(logLines(w), lines);
-        QCOMPARE(w.settings().PdcType, pdcType);
-        QCOMPARE(int(std::ranges::count(handset->events(), WireEvent::Type::ModelRequest, &WireEvent::type)), modelRequests);
-        QCOMPARE(w.picAntena->printedText(), printed);
-        QVERIFY(w.cmdGetNumber->isEnabled());
-        QCOMPARE(w.mscCOM().receiveThreshold(), 0);
-    }
-
-    void queryOpensAClosedPortForItself_data()
+    void query_data()
     {
         QTest::addColumn<bool>("powerOn");
-        QTest::newRow("power off") << false;
-        QTest::newRow("power on") << true;
+        QTest::addColumn<QString>("number");
+        QTest::addColumn<Faults>("faults");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<QString>("pdcType");
+        QTest::addColumn<QStringList>("wire"); // what the handset read, with a key typed meanwhile
+
+        const QString number = u"99100000000"_qs;
+        const QStringList full{u"電話番号:99100000000"_qs, u"製造番号:NMABK12ABCD"_qs, u"機種名  :P504i"_qs};
+        const QStringList keyFirst{u"request number"_qs, u"key 3"_qs, u"request model"_qs};
+        const QStringList keyLast{u"request number"_qs, u"request model"_qs, u"key 3"_qs};
+        // Every reply comes half a second late; where the faults start at the second reply, the number's
+        // comes at once and whole, and the faults are in the model's.
+        QTest::newRow("eleven digits, then model and serial") << true << number << Faults{} << full << u"P504i"_qs
+                                                              << keyFirst;
+        QTest::newRow("power off: the port opened for the query alone")
+            << false << number << Faults{} << full << u"P504i"_qs
+            << QStringList{u"at AT-WT=0"_qs, u"request number"_qs, u"request model"_qs, u"at AT-WT=0"_qs};
+        QTest::newRow("signal byte inside the model reply")
+            << true << number << Faults{.fromReply = 1, .insertAt = 10, .inserted = QByteArray(1, char(0xC3))} << full
+            << u"P504i"_qs << keyLast;
+        QTest::newRow("model reply starting with 6B")
+            << true << number << Faults{.fromReply = 1, .garble = true}
+            << QStringList{u"電話番号:99100000000"_qs, u"データ取得に失敗しました。"_qs} << u"D503i"_qs << keyLast;
+        QTest::newRow("model reply stops midway") << true << number << Faults{.fromReply = 1, .cutAfter = 30}
+                                                  << QStringList{u"電話番号:99100000000"_qs} << u"D503i"_qs << keyLast;
+        QTest::newRow("no answer to the number request") << true << QString() << Faults{} << QStringList() << u"D503i"_qs
+                                                         << keyFirst.first(2);
     }
 
-    void queryOpensAClosedPortForItself()
+    void query()
     {
         QFETCH(bool, powerOn);
+        QFETCH(QString, number);
+        QFETCH(Faults, faults);
+        QFETCH(QStringList, lines);
+        QFETCH(QString, pdcType);
+        QFETCH(QStringList, wire);
+
         frmMain& w = start(powerOn);
+        w.setReplyTimeout(1.0f);
+        w.settings().PdcType = u"D503i"_qs;
         w.settings().REUDOcable = 1;
-        handset->setNumber(u"09012345678"_qs);
+        handset->setNumber(number);
         handset->setSerial(u"NMABK12ABCD"_qs);
-        Handset::ReplyFaults faults;
-        faults.delayMs = 300;
+        faults.delayMs = 500; // the key below comes while a reply is awaited
         handset->setReplyFaults(faults);
-        const int before = int(handset->events().size());
+        const qsizetype before = handset->events().size();
         w.cmdClear->setFocus();
         bool switchUsable = false;
-        // Keys typed while the query waits for its reply still go out, between its requests.
-        QTimer::singleShot(100, &w, [&] {
+        // The power switch rests while the query holds a port it opened; keys typed meanwhile still go out.
+        QTimer::singleShot(250, &w, [&] {
             switchUsable = w.chkPower->isEnabled();
-            if (powerOn)
-                QTest::keyClick(w.txtInput, Qt::Key_Up);
+            QTest::keyClick(w.txtInput, Qt::Key_Up);
         });
 
         w.cmdGetNumber->click();
 
         QCOMPARE(switchUsable, powerOn);
-        QVERIFY(w.chkPower->isEnabled() && w.cmdGetNumber->isEnabled());
-        QCOMPARE(w.mscCOM().isOpen(), powerOn);
-        QCOMPARE(logLines(w).size(), 3);
-        QVERIFY(handset->waitForEvents(before + (powerOn ? 3 : 4), 5000));
+        QCOMPARE(logLines(w), lines);
+        QCOMPARE(w.settings().PdcType, pdcType);
+        QVERIFY(handset->waitForEvents(int(before + wire.size()), 5000));
+        const QList<WireEvent> events = handset->events().mid(before);
         QStringList seen;
-        for (qsizetype i = before; i < handset->events().size(); ++i)
-            seen << handset->events().at(i).describe().section(u' ', 0, 1);
-        if (powerOn) {
+        for (const WireEvent& e : events)
+            seen << e.describe().section(u' ', 0, 1);
+        QCOMPARE(seen, wire);
+        // The handset gets a tenth of a second after the number's reply before the model request.
+        if (const qsizetype model = seen.indexOf(u"request model"_qs); model > 0)
+            QVERIFY(events[model].ns - events[0].ns >= 100'000'000);
+        QVERIFY(w.chkPower->isEnabled() && w.cmdGetNumber->isEnabled());
+        QCOMPARE(w.chkPower->value(), int(powerOn));
+        QCOMPARE(w.mscCOM().isOpen(), powerOn);
+        QCOMPARE(w.mscCOM().receiveThreshold(), 0);
+        if (powerOn)
             QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.txtInput));
-            QCOMPARE(seen, (QStringList{u"request number"_qs, u"key 3"_qs, u"request model"_qs}));
-            return;
-        }
-        QCOMPARE(seen, (QStringList{u"at AT-WT=0"_qs, u"request number"_qs, u"request model"_qs, u"at AT-WT=0"_qs}));
-        QCOMPARE(w.chkPower->value(), 0);
     }
 
     void notifications_data()
@@ -155,19 +122,21 @@ private Q_SLOTS:
         QTest::addColumn<QString>("printed");
         QTest::addColumn<QStringList>("areaChanges");
         QTest::addColumn<QStringList>("lines");
+        QTest::addColumn<int>("sentinelMs");
 
         const QStringList none;
         const QStringList sentinel{u"圏外"_qs};
-        const QStringList debug{u"/d"_qs};
         QTest::newRow("C7 81 80") << QByteArray("\xC7\x81\x80") << none << 7 << u"14db"_qs
-                                  << QStringList{u"圏外"_qs, u"圏内"_qs, u"圏外"_qs} << none;
-        QTest::newRow("charge 2100") << QByteArray("\xE2\x92\x91\x9A\x9A\xAA") << none << 0 << QString() << sentinel
-                                     << QStringList{u"先ほどの通話にかかった料金は 2100円 でした。"_qs};
-        QTest::newRow("signal byte inside a charge") << QByteArray("\xE2\xC5\x93\xAA") << none << 0 << QString()
-                                                     << sentinel << QStringList{u"先ほどの通話にかかった料金は 3円 でした。"_qs};
+                                  << QStringList{u"圏外"_qs, u"圏内"_qs, u"圏外"_qs} << none << 0;
+        QTest::newRow("charge 2100, a signal byte inside")
+            << QByteArray("\xE2\x92\xC5\x91\x9A\x9A\xAA") << none << 0 << QString() << sentinel
+            << QStringList{u"先ほどの通話にかかった料金は 2100円 でした。"_qs} << 0;
         // An announced call, answered or not, is the soak's: it checks the question and the off-hook key.
         QTest::newRow("incoming call not announced, /d")
-            << QByteArray("\xA5") << debug << 0 << QString() << sentinel << QStringList{u"&hA5"_qs};
+            << QByteArray("\xA5") << QStringList{u"/d"_qs} << 0 << QString() << sentinel << QStringList{u"&hA5"_qs} << 0;
+        // Well after the charge read gave up: the sentinel only shows if events are back on.
+        QTest::newRow("charge digits that never come") << QByteArray("\xE2\x92") << none << 0 << QString() << sentinel
+                                                       << none << 1500;
     }
 
     void notifications()
@@ -178,14 +147,17 @@ private Q_SLOTS:
         QFETCH(QString, printed);
         QFETCH(QStringList, areaChanges);
         QFETCH(QStringList, lines);
+        QFETCH(int, sentinelMs);
 
         frmMain& w = start(true, args);
+        w.setReplyTimeout(0.3f);
         w.chkGetStatus->setValue(1);
         QCOMPARE(w.mscCOM().receiveThreshold(), 1);
         QSignalSpy area(w.txtNonArea, &QLineEdit::textChanged);
 
+        handset->send(bytes);
         // The last byte says "out of the service area": once it shows, everything before it was handled.
-        handset->send(bytes + char(0x81));
+        QTimer::singleShot(sentinelMs, handset.get(), [this] { handset->send(QByteArray("\x81")); });
         QTRY_COMPARE_WITH_TIMEOUT(area.size(), int(areaChanges.size()), 5000);
         QStringList changes;
         for (const QList<QVariant>& change : area)
@@ -199,37 +171,13 @@ private Q_SLOTS:
         QCOMPARE(w.mscCOM().receiveThreshold(), 1);
     }
 
-    void chargeDigitsThatNeverCome()
+    void modelNameFromSerial()
     {
-        frmMain& w = start(true);
-        w.setReplyTimeout(0.3f);
-        w.chkGetStatus->setValue(1);
-        QSignalSpy area(w.txtNonArea, &QLineEdit::textChanged);
-        handset->send(QByteArray("\xE2\x92", 2));
-        // Well after the charge read gave up, a notification that only shows if events are back on.
-        QTimer::singleShot(1500, handset.get(), [this] { handset->send(QByteArray("\x81")); });
-        QVERIFY(area.wait(5000));
-        QCOMPARE(w.txtNonArea->text(), u"圏外"_qs);
-        QVERIFY(logLines(w).isEmpty());
-        QCOMPARE(w.mscCOM().receiveThreshold(), 1);
-    }
-
-    void modelName_data()
-    {
-        QTest::addColumn<QString>("serial");
-        QTest::addColumn<QString>("model");
-        QTest::newRow("range end NMABL") << u"NMABL"_qs << u"P504i"_qs;
-        QTest::newRow("past the range NMABM") << u"NMABM"_qs << u"不明"_qs;
-        QTest::newRow("lone code after a range NNEIS") << u"NNEIS"_qs << u"N502it"_qs;
-        QTest::newRow("gap between range and code NNEIR") << u"NNEIR"_qs << u"不明"_qs;
-        QTest::newRow("NMIIE third code of D210i") << u"NMIIE"_qs << u"D210i"_qs;
-    }
-
-    void modelName()
-    {
-        QFETCH(QString, serial);
-        QFETCH(QString, model);
-        QCOMPARE(ModelNameFromSerial(serial), model);
+        // A range's last code, the code after it, a lone code after a range, and the gap before it.
+        QCOMPARE(ModelNameFromSerial(u"NMABL"_qs), u"P504i"_qs);
+        QCOMPARE(ModelNameFromSerial(u"NMABM"_qs), u"不明"_qs);
+        QCOMPARE(ModelNameFromSerial(u"NNEIS"_qs), u"N502it"_qs);
+        QCOMPARE(ModelNameFromSerial(u"NNEIR"_qs), u"不明"_qs);
     }
 
 private:

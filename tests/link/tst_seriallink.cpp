@@ -1,13 +1,19 @@
 // The link on a real pseudo-terminal through QSerialPort, with the simulated handset at the
-// other end: the cable's commands, the opening sequences, a flood, port errors, hang-ups.
+// other end: the cable's commands, the opening sequences, a flood, receive events, port errors,
+// hang-ups. Beside them, the parts under the port: the model of what is still on its way, and the
+// drain before a port closes. The waits are seen in the query (a key typed during its wait, the
+// pause before the model request), the fault tests (quitting) and the macro runs (ESC).
 #include "CpuTime.h"
 #include "link/SerialLink.h"
 #include "phonesim/Handset.h"
+#include "platform/OutputLedger.h"
+#include "platform/PortDrain.h"
+#include "platform/PortSettings.h"
 #include "platform/SleepingWait.h"
 #include "settings/Settings.h"
 
+#include <QElapsedTimer>
 #include <QSerialPort>
-#include <QSignalSpy>
 #include <QTest>
 
 #include <fcntl.h>
@@ -16,9 +22,23 @@
 
 namespace {
 
-constexpr int kPort = 3;
-
 QByteArray frame(const KeyCode& code) { return QByteArray::fromHex("f202010000") + code.bytes(); }
+
+constexpr qint64 kByte = 11 * 1'000'000'000LL / 600; // 600,e,8,1: start, parity and stop bits too
+
+// n key frames written as header and code, `handed` bytes of them given to the device at time 0,
+// at the link's own settings.
+OutputLedger framesHanded(int n, qint64 handed)
+{
+    OutputLedger ledger;
+    ledger.setByteNs(ByteNanoseconds(*ParsePortSettings(u"600,e,8,1")));
+    for (int i = 0; i < n; ++i) {
+        ledger.written(5, false);
+        ledger.written(3, true);
+    }
+    ledger.handed(handed, 0);
+    return ledger;
+}
 
 } // namespace
 
@@ -34,7 +54,7 @@ private Q_SLOTS:
         port = std::make_unique<SerialPortService>();
         boxes = std::make_unique<ScriptedMessageBoxes>();
         settings = Settings{};
-        settings.ComPort = kPort;
+        settings.ComPort = 3; // YUBISAKI_COM3
         link = std::make_unique<SerialLink>(*port, settings);
     }
 
@@ -65,23 +85,19 @@ private Q_SLOTS:
         // Opened before the port takes the device for itself: only root may open it after that.
         const int fd = ::open(handset->portPath().toLocal8Bit().constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
         QVERIFY(fd >= 0);
-        // Twice: the same port opens again once closed.
-        for (int round = 1; round <= 2; ++round) {
-            QVERIFY(!link->OpenForUse().failed());
-            QCOMPARE(port->settingsText(), u"600,e,8,1"_qs);
-            // The device itself runs at 600 baud, 8 data bits, 1 stop bit (a pty drops the parity bit).
-            termios tio{};
-            QCOMPARE(tcgetattr(fd, &tio), 0);
-            QVERIFY(cfgetospeed(&tio) == B600 && (tio.c_cflag & CSIZE) == CS8 && !(tio.c_cflag & CSTOPB));
-            // A key frame after opening shows that nothing else came before it.
-            link->SendKeyCode(PhoneKeyCodes::OK);
-            QVERIFY(!link->Close().failed());
-            QVERIFY(!port->isOpen());
-            const QByteArray expected = (onOpen + frame(PhoneKeyCodes::OK) + onClose).repeated(round);
-            QVERIFY(handset->waitForReceived(int(expected.size()), 5000));
-            QCOMPARE(handset->received(), expected);
-        }
+        QVERIFY(!link->OpenForUse().failed());
+        QCOMPARE(port->settingsText(), u"600,e,8,1"_qs);
+        // The device itself runs at 600 baud, 8 data bits, 1 stop bit (a pty drops the parity bit).
+        termios tio{};
+        QCOMPARE(tcgetattr(fd, &tio), 0);
         ::close(fd);
+        QVERIFY(cfgetospeed(&tio) == B600 && (tio.c_cflag & CSIZE) == CS8 && !(tio.c_cflag & CSTOPB));
+        // A key frame after opening shows that nothing else came before it.
+        link->SendKeyCode(PhoneKeyCodes::OK);
+        QVERIFY(!link->Close().failed());
+        const QByteArray expected = onOpen + frame(PhoneKeyCodes::OK) + onClose;
+        QVERIFY(handset->waitForReceived(int(expected.size()), 5000));
+        QCOMPARE(handset->received(), expected);
         QVERIFY(boxes->shown.isEmpty());
     }
 
@@ -108,7 +124,7 @@ private Q_SLOTS:
         QVERIFY(boxes->shown.isEmpty());
     }
 
-    void receiveEventsOneBytePerRun()
+    void receiveEventsOneBytePerRunAndOneForAHangUp()
     {
         QVERIFY(!link->OpenForUse().failed());
         QByteArray seen;
@@ -136,6 +152,23 @@ private Q_SLOTS:
         WaitSeconds(0.2f);
         QCOMPARE(runs, 4);
         QVERIFY(cpuSeconds() - before < 0.1);
+
+        // A hang-up is one more run, however long it lasts, and leaves nothing to read.
+        quint8 b = 0;
+        QVERIFY(!port->readByte(b).failed());
+        handset->hangUp();
+        QVERIFY(QTest::qWaitFor([&] { return runs == 5; }, 5000));
+        WaitSeconds(0.5f);
+        QVERIFY2(cpuSeconds() - before < 0.3, qPrintable(QString::number(cpuSeconds() - before)));
+        QCOMPARE(runs, 5);
+        QVERIFY(port->isOpen() && port->hungUp());
+        QCOMPARE(port->pendingCount(), 0);
+        // Typing on: one message for the first key, none for the next ones.
+        link->SendKeyCode(PhoneKeyCodes::Up);
+        link->SendKeyCode(PhoneKeyCodes::Down);
+        QCOMPARE(boxes->shown.size(), 1);
+        QCOMPARE(boxes->shown[0].text, SerialLink::CablePulledText());
+        QVERIFY(!link->Close().failed());
     }
 
     void portThatCannotOpen_data()
@@ -163,52 +196,85 @@ private Q_SLOTS:
         QCOMPARE(error.number, number);
         QVERIFY(!port->isOpen());
         QVERIFY(SerialLink::ReportPowerSwitchError(error));
-        QCOMPARE(boxes->shown.size(), 1);
+        // Keys written to the closed port meanwhile are told once, and again after a fresh opening.
+        link->SendKeyCode(PhoneKeyCodes::Up);
+        link->SendKeyCode(PhoneKeyCodes::Up);
+        QCOMPARE(boxes->shown.size(), 2);
         QCOMPARE(boxes->shown[0].text, text);
         QCOMPARE(boxes->shown[0].icon, MsgIcon::Critical);
+        QVERIFY2(boxes->shown[1].text.contains(u"エラー番号   : 8018\r\n"_qs), qPrintable(boxes->shown[1].text));
+        QCOMPARE(boxes->shown[1].icon, MsgIcon::None);
         // Nothing is left behind: the next try opens as soon as the device is there.
         qputenv("YUBISAKI_COM3", handset->portPath().toLocal8Bit());
         QVERIFY(!link->OpenForUse().failed());
-    }
-
-    void hangUpRaisesOneEventAndDoesNotSpin()
-    {
-        QVERIFY(!link->OpenForUse().failed());
-        port->setReceiveThreshold(1);
-        QSignalSpy events(port.get(), &SerialPortService::receiveEvent);
-        const double before = cpuSeconds();
-        handset->hangUp();
-        QVERIFY(events.wait(5000));
-        WaitSeconds(0.5f);
-        QVERIFY2(cpuSeconds() - before < 0.25, qPrintable(QString::number(cpuSeconds() - before)));
-        QCOMPARE(events.size(), 1);
-        QVERIFY(port->isOpen() && port->hungUp());
-        QCOMPARE(port->pendingCount(), 0);
-        quint8 b = 0;
-        QCOMPARE(port->readByte(b).number, PortErrorNumber::NoByte);
-
-        // Typing on: one message for the first key, none for the next ones.
-        link->SendKeyCode(PhoneKeyCodes::Up);
-        link->SendKeyCode(PhoneKeyCodes::Down);
-        QCOMPARE(boxes->shown.size(), 1);
-        QCOMPARE(boxes->shown[0].text, SerialLink::CablePulledText());
-        QCOMPARE(boxes->shown[0].icon, MsgIcon::Critical);
-        QVERIFY(!link->Close().failed());
-        QVERIFY(!port->isOpen());
-    }
-
-    void writesToAClosedPortAreReportedOnce()
-    {
-        link->SendKeyCode(PhoneKeyCodes::Up);
-        link->SendKeyCode(PhoneKeyCodes::Up);
-        QCOMPARE(boxes->shown.size(), 1);
-        QCOMPARE(boxes->shown[0].icon, MsgIcon::None);
-        QVERIFY2(boxes->shown[0].text.contains(u"エラー番号   : 8018\r\n"_qs), qPrintable(boxes->shown[0].text));
-        // After a fresh opening a failure is worth telling again.
-        QVERIFY(!link->OpenForUse().failed());
         link->Close();
         link->SendKeyCode(PhoneKeyCodes::Up);
-        QCOMPARE(boxes->shown.size(), 2);
+        QCOMPARE(boxes->shown.size(), 3);
+    }
+
+    void ledgerDrainsAtTheLineSpeed_data()
+    {
+        QTest::addColumn<qint64>("atNs");
+        QTest::addColumn<qint64>("reported"); // by the device
+        QTest::addColumn<qint64>("inDevice");
+        QTest::addColumn<qint64>("dropped"); // frames a discard then drops
+        QTest::newRow("all at once") << qint64(0) << qint64(0) << qint64(40) << qint64(5);
+        QTest::newRow("inside the second frame: it and the three after") << 12 * kByte << qint64(0) << qint64(28) << qint64(4);
+        QTest::newRow("on a frame's end") << 16 * kByte << qint64(0) << qint64(24) << qint64(3);
+        QTest::newRow("the device says more") << 12 * kByte << qint64(35) << qint64(35) << qint64(5);
+        QTest::newRow("never more than was handed") << qint64(0) << qint64(500) << qint64(40) << qint64(5);
+        QTest::newRow("drained") << 41 * kByte << qint64(0) << qint64(0) << qint64(0);
+    }
+
+    void ledgerDrainsAtTheLineSpeed()
+    {
+        QFETCH(qint64, atNs);
+        QFETCH(qint64, reported);
+        QFETCH(qint64, inDevice);
+        QFETCH(qint64, dropped);
+        OutputLedger ledger = framesHanded(5, 40);
+        QCOMPARE(ledger.inDevice(atNs, reported), inDevice);
+        QCOMPARE(ledger.discard(atNs, reported), dropped);
+        QCOMPARE(ledger.inDevice(atNs, 0), 0);
+        // A header still waiting for its code counts too.
+        ledger.written(5, false);
+        QCOMPARE(ledger.discard(atNs, 0), 1);
+    }
+
+    void ledgerFinishesAFrameTheDeviceBegan()
+    {
+        // A short write: the device took half of the second frame. Dropping what waits keeps its
+        // rest, else the next frame's header would complete it on the wire.
+        OutputLedger ledger = framesHanded(3, 12);
+        QCOMPARE(ledger.dropWaiting(), 1);
+        QCOMPARE(ledger.notHanded(), 4);
+    }
+
+    void drainSleepsUntilTheLineIsDone_data()
+    {
+        QTest::addColumn<qint64>("lineMs"); // how long the rest takes on the line; -1: it never leaves
+        QTest::addColumn<bool>("drained");
+        QTest::addColumn<int>("atLeastMs");
+        QTest::newRow("the line finishes, then its last byte settles") << qint64(100) << true << 150;
+        QTest::newRow("a device that stopped sending ends at the deadline") << qint64(-1) << false << 300;
+    }
+
+    void drainSleepsUntilTheLineIsDone()
+    {
+        QFETCH(qint64, lineMs);
+        QFETCH(bool, drained);
+        QFETCH(int, atLeastMs);
+        QElapsedTimer clock;
+        clock.start();
+        int asked = 0;
+        const auto remainingNs = [&] {
+            ++asked;
+            return lineMs < 0 ? qint64(1'000'000'000) : lineMs * 1'000'000 - clock.nsecsElapsed();
+        };
+        QCOMPARE(DrainOutput(remainingNs, QDeadlineTimer(300), 50'000'000), drained);
+        QVERIFY2(clock.elapsed() >= atLeastMs && clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+        // It sleeps between questions rather than spinning.
+        QVERIFY2(asked <= 20, qPrintable(QString::number(asked)));
     }
 
 private:

@@ -1,6 +1,9 @@
-// What typed text becomes before it reaches the handset: romaji, the kana keyboard, full-width
-// letters, the character table's key codes, and CP932 bytes.
+// What typed text and keys become before they reach the handset: romaji, the kana keyboard,
+// full-width letters, the character table's key codes, CP932 bytes, and Qt key events as
+// virtual-key numbers (one physical key, one number, whatever Shift made of its character; the
+// punctuation keys as Windows numbers them on a US and a Japanese keyboard).
 #include "platform/Cp932.h"
+#include "platform/VirtualKeys.h"
 #include "textentry/mdlChangeAlphabet.h"
 #include "textentry/mdlChangeKana.h"
 #include "textentry/mdlChangeRoma.h"
@@ -9,14 +12,12 @@
 #include <QSet>
 #include <QTest>
 
-Q_DECLARE_METATYPE(KeyCode)
-
 namespace {
 
 // What the handset receives when `keys` are typed one by one into the input box: the whole
 // pending text converts after each key, the remainder stays pending, and four or more pending
-// characters go out unconverted.
-QString TypeRomaji(QStringView keys, QString* pending = nullptr)
+// characters go out unconverted. What still waits at the end follows.
+QString TypeRomaji(QStringView keys)
 {
     QString sent, rest;
     for (const QChar key : keys) {
@@ -29,10 +30,13 @@ QString TypeRomaji(QStringView keys, QString* pending = nullptr)
         if (rest.size() >= 4)
             sent += std::exchange(rest, QString());
     }
-    if (pending)
-        *pending = rest;
-    return sent;
+    return sent + rest;
 }
+
+// X11 keycodes (evdev + 8) of a few physical keys.
+constexpr quint32 X11_0 = 19, X11_KP7 = 79, X11_MINUS = 20, X11_EQUAL = 21, X11_LBRACE = 34,
+                  X11_SEMICOLON = 47, X11_APOSTROPHE = 48, X11_GRAVE = 49, X11_BACKSLASH = 51, X11_COMMA = 59,
+                  X11_CAPS = 66, X11_RO = 97, X11_YEN = 132;
 
 bool FullWidthCode(QStringView text)
 {
@@ -45,132 +49,132 @@ bool FullWidthCode(QStringView text)
 class TestConversions : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void romaji_data();
-    void romaji();
-    void everyRomajiEntryTypesKeyByKey();
-    void everyKanaKeyIsReachable();
-    void keyCodes_data();
-    void keyCodes();
-    void cp932_data();
-    void cp932();
-};
+    void romaji()
+    {
+        // Upper case is matched as lower; "nna" is ん alone.
+        for (const auto& [text, kana] : {std::pair(u"KA"_qs, u"か"_qs), std::pair(u"nna"_qs, u"ん"_qs)}) {
+            QString got, remainder;
+            QVERIFY2(ConvertRoma(text, got, remainder), qPrintable(text));
+            QCOMPARE((QStringList{got, remainder}), (QStringList{kana, QString()}));
+        }
+    }
 
-void TestConversions::romaji_data()
-{
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("kana"); // "stale": refused and left untouched
-    QTest::addColumn<QString>("remainder");
-    const QString no;
-    QTest::newRow("upper case KA as lower") << u"KA"_qs << u"か"_qs << no;
-    QTest::newRow("nna drops the a") << u"nna"_qs << u"ん"_qs << no;
-    QTest::newRow("sokuon KKA") << u"KKA"_qs << u"っ"_qs << u"ka"_qs;
-    QTest::newRow("nk") << u"nk"_qs << no << no;
-    QTest::newRow("10,000 characters") << u"ka"_qs.repeated(5000) << no << no;
-    QTest::newRow("empty text leaves the results") << no << u"stale"_qs << u"stale"_qs;
-}
+    // An entry that began with a shorter one, or with a doubled letter, could never be typed: the
+    // box converts as soon as its text matches. Every kana must have a key code, voiced ones split.
+    void everyRomajiEntryTypesKeyByKey()
+    {
+        QSet<QString> spellings;
+        for (const RomajiEntry& entry : RomajiTable()) {
+            const QString romaji = entry.romaji.toString();
+            QVERIFY2(!spellings.contains(romaji) && romaji == romaji.toLower(), qPrintable(romaji));
+            spellings.insert(romaji);
+            QCOMPARE(TypeRomaji(romaji), entry.kana.toString());
+            for (const QChar ch : entry.kana) {
+                KeyCode code;
+                const auto voiced = std::ranges::find(VoicedKanaTable(), ch, &VoicedKana::voiced);
+                QVERIFY2(GetKeyCode(QStringView(&ch, 1), code) || voiced != VoicedKanaTable().end(), qPrintable(romaji));
+            }
+        }
+        QVERIFY(spellings.size() > 100);
+    }
 
-void TestConversions::romaji()
-{
-    QFETCH(QString, text);
-    QFETCH(QString, kana);
-    QFETCH(QString, remainder);
-    QString gotKana = u"stale"_qs, gotRemainder = u"stale"_qs;
-    QCOMPARE(ConvertRoma(text, gotKana, gotRemainder), !kana.isEmpty() && kana != u"stale");
-    QCOMPARE(gotKana, kana);
-    QCOMPARE(gotRemainder, remainder);
-}
-
-// An entry that began with a shorter one, or with a doubled letter, could never be typed: the
-// box converts as soon as its text matches. Every kana must have a key code, voiced ones split.
-void TestConversions::everyRomajiEntryTypesKeyByKey()
-{
-    QSet<QString> spellings;
-    for (const RomajiEntry& entry : RomajiTable()) {
-        const QString romaji = entry.romaji.toString();
-        QVERIFY2(!spellings.contains(romaji) && romaji == romaji.toLower(), qPrintable(romaji));
-        spellings.insert(romaji);
-        QString rest;
-        QCOMPARE(TypeRomaji(romaji, &rest), entry.kana.toString());
-        QVERIFY2(rest.isEmpty(), qPrintable(romaji));
-        for (const QChar ch : entry.kana) {
+    // The text is lower-cased before the lookup, so an upper-case key could never match; a key in
+    // two places would shadow the second; a kana without a key code could not be typed.
+    void everyKanaKeyIsReachable()
+    {
+        QSet<QChar> seen;
+        for (const KanaKey& key : KanaKeyTable()) {
+            for (const QChar ch : key.keys) {
+                QVERIFY2(ch.unicode() > 0x20 && ch.unicode() < 0x7F && !ch.isUpper() && !seen.contains(ch),
+                         qPrintable(key.keys.toString()));
+                seen.insert(ch);
+            }
+            QVERIFY(FullWidthCode(key.kana) && (key.shifted.isEmpty() || FullWidthCode(key.shifted)));
+        }
+        QCOMPARE(seen.size(), 94 - 26);
+        // Every printable ASCII character has a half-width code that names it back, and a full-width form.
+        for (char16_t c = 0x20; c <= 0x7E; ++c) {
             KeyCode code;
-            QVERIFY2(GetKeyCode(QStringView(&ch, 1), code)
-                         || std::ranges::find(VoicedKanaTable(), ch, &VoicedKana::voiced) != VoicedKanaTable().end(),
-                     qPrintable(romaji));
+            QString wide;
+            QVERIFY2(GetKeyCode(QStringView(&c, 1), code) && code.Kind == KeyKind::HalfWidth,
+                     qPrintable(QString(QChar(c))));
+            QCOMPARE(CharacterForKeyCode(code), QString(QChar(c)));
+            QVERIFY(c == u' ' || (ConvertAlphabet(QString(QChar(c)), wide) && FullWidthCode(wide)));
         }
-    }
-    QVERIFY(spellings.size() > 100);
-}
-
-// The text is lower-cased before the lookup, so an upper-case key could never match; a key in
-// two places would shadow the second; a kana without a key code could not be typed.
-void TestConversions::everyKanaKeyIsReachable()
-{
-    QSet<QChar> seen;
-    for (const KanaKey& key : KanaKeyTable()) {
-        for (const QChar ch : key.keys) {
-            QVERIFY2(ch.unicode() > 0x20 && ch.unicode() < 0x7F && !ch.isUpper() && !seen.contains(ch),
-                     qPrintable(key.keys.toString()));
-            seen.insert(ch);
-        }
-        QVERIFY(FullWidthCode(key.kana) && (key.shifted.isEmpty() || FullWidthCode(key.shifted)));
-    }
-    QCOMPARE(seen.size(), 94 - 26);
-    // Every printable ASCII character has a half-width code that names it back, and a full-width form.
-    for (char16_t c = 0x20; c <= 0x7E; ++c) {
+        // The space is row 9, never row 7; a voiced kana is split before it is looked up.
         KeyCode code;
-        QString wide;
-        QVERIFY2(GetKeyCode(QStringView(&c, 1), code) && code.Kind == KeyKind::HalfWidth, qPrintable(QString(QChar(c))));
-        QCOMPARE(CharacterForKeyCode(code), QString(QChar(c)));
-        QVERIFY(c == u' ' || (ConvertAlphabet(QString(QChar(c)), wide) && FullWidthCode(wide)));
+        QVERIFY(GetKeyCode(u" ", code) && (code == KeyCode{1, 9, 14}));
+        QVERIFY(!GetKeyCode(u"が", code));
     }
-    QVERIFY(!PhoneKeyByName(u"F25") && !PhoneKeyByName(u""));
-}
 
-void TestConversions::keyCodes_data()
-{
-    QTest::addColumn<QString>("character");
-    QTest::addColumn<KeyCode>("code"); // {1,1,1}: refused
-    QTest::newRow("あ") << u"あ"_qs << KeyCode{2, 1, 1};
-    QTest::newRow("space is row 9, never row 7") << u" "_qs << KeyCode{1, 9, 14};
-    QTest::newRow("voiced が is split before") << u"が"_qs << KeyCode{1, 1, 1};
-}
-
-void TestConversions::keyCodes()
-{
-    QFETCH(QString, character);
-    QFETCH(KeyCode, code);
-    KeyCode found{7, 7, 7};
-    QCOMPARE(GetKeyCode(character, found), code != KeyCode());
-    QCOMPARE(found, code);
-}
-
-void TestConversions::cp932_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("bad"); // bytes that did not decode, or characters that did not encode
-    QTest::newRow("full-width tilde") << QByteArray::fromHex("8160") << u"～"_qs << 0;
-    QTest::newRow("lead byte cut off") << QByteArray("ab\x82") << u"ab\uFFFD"_qs << 1;
-    QTest::newRow("bad trail keeps the next") << QByteArray("\x82\x0a" "c") << u"\uFFFD\nc"_qs << 1;
-    QTest::newRow("unmappable become ?") << QByteArray("a?b?c") << u"aゔb😀c"_qs << 2;
-}
-
-void TestConversions::cp932()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(QString, text);
-    QFETCH(int, bad);
-    int count = -1;
-    if (text.contains(u'\uFFFD')) {
-        QCOMPARE(Cp932::Decode(bytes, &count), text);
-    } else {
-        QCOMPARE(Cp932::Encode(text, &count), bytes);
-        QCOMPARE(Cp932::Decode(bytes), bad ? QString::fromLatin1(bytes) : text);
+    void cp932_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("bad"); // bytes that did not decode, or characters that did not encode
+        QTest::newRow("full-width tilde") << QByteArray::fromHex("8160") << u"～"_qs << 0;
+        QTest::newRow("lead byte cut off") << QByteArray("ab\x82") << u"ab\uFFFD"_qs << 1;
+        QTest::newRow("bad trail keeps the next") << QByteArray("\x82\x0a" "c") << u"\uFFFD\nc"_qs << 1;
+        QTest::newRow("unmappable become ?") << QByteArray("a?b?c") << u"aゔb😀c"_qs << 2;
     }
-    QCOMPARE(count, bad);
-    QCOMPARE(Cp932::SplitLines(u"a\r\nb\n\rc\r"_qs), (QStringList{u"a"_qs, u"b"_qs, QString(), u"c"_qs}));
-}
+
+    void cp932()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QFETCH(int, bad);
+        int count = -1;
+        if (text.contains(u'\uFFFD')) {
+            QCOMPARE(Cp932::Decode(bytes, &count), text);
+        } else {
+            QCOMPARE(Cp932::Encode(text, &count), bytes);
+            QCOMPARE(Cp932::Decode(bytes), bad ? QString::fromLatin1(bytes) : text);
+        }
+        QCOMPARE(count, bad);
+        QCOMPARE(Cp932::SplitLines(u"a\r\nb\n\rc\r"_qs), (QStringList{u"a"_qs, u"b"_qs, QString(), u"c"_qs}));
+    }
+
+    void virtualKeys_data()
+    {
+        QTest::addColumn<int>("qtKey");
+        QTest::addColumn<Qt::KeyboardModifiers>("mods");
+        QTest::addColumn<quint32>("scanCode");
+        QTest::addColumn<bool>("japanese");
+        QTest::addColumn<int>("vk");
+        const Qt::KeyboardModifiers none = Qt::NoModifier, kp = Qt::KeypadModifier, shift = Qt::ShiftModifier;
+        QTest::newRow("keypad Enter is Enter") << int(Qt::Key_Enter) << kp << 0u << false << 13;
+        QTest::newRow("Shift+Tab arrives as Backtab") << int(Qt::Key_Backtab) << shift << 0u << false << 9;
+        QTest::newRow("keypad 7, NumLock off, is Home") << int(Qt::Key_Home) << kp << X11_KP7 << false << 36;
+        QTest::newRow("main-block minus is no keypad key") << int(Qt::Key_Minus) << none << X11_MINUS << false << 189;
+        QTest::newRow("Shift+0 on a Japanese layout") << int(Qt::Key_AsciiTilde) << shift << X11_0 << true << 48;
+        QTest::newRow("synthetic Shift+0 as ) has no key") << int(Qt::Key_ParenRight) << shift << 0u << false << 0;
+        // The punctuation keys by their scan code, on both keyboards (the real-X tests assign the
+        // Japanese keyboard's @ and [ and the Windows key from their real scan codes).
+        QTest::newRow("Shift+, is <, still the , key") << int(Qt::Key_Less) << shift << X11_COMMA << false << 188;
+        QTest::newRow("JIS ^") << int(Qt::Key_AsciiCircum) << none << X11_EQUAL << true << 222;
+        QTest::newRow("US [") << int(Qt::Key_BracketLeft) << none << X11_LBRACE << false << 219;
+        QTest::newRow("JIS ; (Shift gives +)") << int(Qt::Key_Semicolon) << none << X11_SEMICOLON << true << 187;
+        QTest::newRow("JIS :") << int(Qt::Key_Colon) << none << X11_APOSTROPHE << true << 186;
+        QTest::newRow("JIS 半角/全角") << int(Qt::Key_Zenkaku_Hankaku) << none << X11_GRAVE << true << 243;
+        QTest::newRow("US \\") << int(Qt::Key_Backslash) << none << X11_BACKSLASH << false << 220;
+        QTest::newRow("JIS ¥") << int(Qt::Key_Backslash) << none << X11_YEN << true << 220;
+        QTest::newRow("JIS ろ") << int(Qt::Key_Underscore) << shift << X11_RO << true << 226;
+        QTest::newRow("JIS 英数") << int(Qt::Key_Eisu_toggle) << none << X11_CAPS << true << 240;
+        // Synthetic events carry no scan code: their unshifted characters.
+        QTest::newRow("synthetic Windows key") << int(Qt::Key_Meta) << none << 0u << false << 91;
+        QTest::newRow("全角") << int(Qt::Key_Zenkaku) << none << 0u << false << 244;
+    }
+
+    void virtualKeys()
+    {
+        QFETCH(int, qtKey);
+        QFETCH(Qt::KeyboardModifiers, mods);
+        QFETCH(quint32, scanCode);
+        QFETCH(bool, japanese);
+        QFETCH(int, vk);
+        QCOMPARE(VirtualKeyFromQt(qtKey, mods, scanCode, japanese ? KeyLayout::Japanese : KeyLayout::Us), vk);
+    }
+};
 
 QTEST_APPLESS_MAIN(TestConversions)
 #include "tst_conversions.moc"
