@@ -130,15 +130,4 @@ QString CharacterForKeyCode(const KeyCode& code)
 
 const std::array<PhoneKey, 48>& PhoneKeys() { return kPhoneKeys; }
 
-const PhoneKey* PhoneKeyByName(QStringView name)
-{
-    if (name.isEmpty())
-        return nullptr;
-    for (const PhoneKey& key : kPhoneKeys) {
-        if (key.name == name)
-            return &key;
-    }
-    return nullptr;
-}
-
 const std::array<VoicedKana, 25>& VoicedKanaTable() { return kVoiced; }

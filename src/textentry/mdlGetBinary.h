@@ -53,9 +53,6 @@ struct PhoneKey {
 // Every named key in table order; CR and F1 share one code.
 const std::array<PhoneKey, 48>& PhoneKeys();
 
-// The named key called `name` (exact, upper case as in the table), or nullptr.
-const PhoneKey* PhoneKeyByName(QStringView name);
-
 namespace PhoneKeyCodes {
 inline constexpr KeyCode Up{KeyKind::Named, 1, 1};
 inline constexpr KeyCode Down{KeyKind::Named, 1, 2};
