@@ -22,22 +22,24 @@ RealDesktop::SettingsEdit Kana(int dontUseIme = 1, int imeOn = 1, bool romaji = 
     };
 }
 
-// The lamp beside "IME": how many of its pixels are red.
-int RedLampPixels(const RealDesktop& desk)
-{
-    const QImage lamp = desk.grab(QRect(306, 8, 14, 20));
-    int red = 0;
-    for (int y = 0; y < lamp.height(); ++y)
-        for (int x = 0; x < lamp.width(); ++x) {
-            const QColor c = lamp.pixelColor(x, y);
-            red += c.red() > 180 && c.green() < 90 && c.blue() < 90;
-        }
-    return red;
-}
-
+// Until the lamp beside "IME" is red (more than 10 of its pixels), or is not.
 bool LampRed(RealDesktop& desk, bool red)
 {
-    return desk.waitUntil([&] { return (RedLampPixels(desk) > 10) == red; });
+    return desk.waitUntil([&] {
+        const QImage lamp = desk.grab(QRect(306, 8, 14, 20));
+        int count = 0;
+        for (int y = 0; y < lamp.height(); ++y)
+            for (int x = 0; x < lamp.width(); ++x)
+                count += qRed(lamp.pixel(x, y)) > 180 && qGreen(lamp.pixel(x, y)) < 90 && qBlue(lamp.pixel(x, y)) < 90;
+        return (count > 10) == red;
+    });
+}
+
+// Alt+O, and the keyboard to the options dialog once it shows.
+bool OpenOptions(RealDesktop& desk)
+{
+    return desk.key(u"alt+o"_qs) && desk.waitUntil([&] { return desk.windows().size() == 2; })
+           && desk.focus(desk.windows().at(1));
 }
 
 const RealDesktop::Options kJapaneseWithFcitx{.layout = QStringLiteral("jp"), .inputMethod = true};
@@ -47,59 +49,45 @@ const RealDesktop::Options kJapaneseWithFcitx{.layout = QStringLiteral("jp"), .i
 class TestRealTyping : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void romajiPunctuation_data()
+    void typing_data()
     {
-        QTest::addColumn<QString>("keys");
-        QTest::addColumn<QString>("expected");
-        const QString punctuation = u" minus period comma slash bracketleft bracketright"_qs;
-        QTest::newRow("after a lone Shift") << u"shift"_qs + punctuation << u"ー。、・「」"_qs;
-        QTest::newRow("after Shift+Enter") << u"shift+Return"_qs + punctuation << u"ー。、・「」"_qs;
-        QTest::newRow("after Shift+F4") << u"shift+F4"_qs + punctuation << u"ー。、・「」"_qs;
-        // Shift held once across both, as a person types them.
-        QTest::newRow("two question marks") << u"down:shift slash slash up:shift a"_qs << u"？？あ"_qs;
-    }
-
-    void romajiPunctuation()
-    {
-        QFETCH(QString, keys);
-        QFETCH(QString, expected);
-        RealDesktop desk;
-        QVERIFY2(desk.startPoweredOn(Kana()), qPrintable(desk.error()));
-        QVERIFY(desk.keys(keys));
-        QVERIFY(desk.waitForScreen(expected, 5000, true));
-    }
-
-    void japaneseKeyboard_data()
-    {
+        QTest::addColumn<QString>("layout");
         QTest::addColumn<bool>("romaji");
         QTest::addColumn<QString>("keys");
         QTest::addColumn<QString>("expected");
+        const QString punctuation = u" minus period comma slash bracketleft bracketright"_qs;
+        const QString marks = u"ー。、・「」"_qs;
+        QTest::newRow("after a lone Shift") << u"us"_qs << true << u"shift"_qs + punctuation << marks;
+        QTest::newRow("after Shift+Enter") << u"us"_qs << true << u"shift+Return"_qs + punctuation << marks;
+        QTest::newRow("after Shift+F4") << u"us"_qs << true << u"shift+F4"_qs + punctuation << marks;
+        // Shift held once across both, as a person types them.
+        QTest::newRow("two question marks") << u"us"_qs << true << u"down:shift slash slash up:shift a"_qs << u"？？あ"_qs;
         // X keycode 132 is the ¥ key, 97 the ろ key; both type "\\".
-        QTest::newRow("romaji") << true << u"at bracketleft colon code:132 code:97"_qs << u"＠「：￥￥"_qs;
+        QTest::newRow("Japanese keyboard, romaji")
+            << u"jp"_qs << true << u"at bracketleft colon code:132 code:97"_qs << u"＠「：￥￥"_qs;
         // Shift+0 is を from its key-down alone, never its "~" (へ) as well.
-        QTest::newRow("kana keyboard")
-            << false << u"t at f bracketleft colon code:132 code:97 shift+code:97 shift+code:132 shift+0"_qs
+        QTest::newRow("Japanese keyboard, kana keyboard")
+            << u"jp"_qs << false << u"t at f bracketleft colon code:132 code:97 shift+code:97 shift+code:132 shift+0"_qs
             << u"がぱけろろろーを"_qs;
     }
 
-    void japaneseKeyboard()
+    void typing()
     {
+        QFETCH(QString, layout);
         QFETCH(bool, romaji);
         QFETCH(QString, keys);
         QFETCH(QString, expected);
-        RealDesktop desk({.layout = u"jp"_qs});
+        RealDesktop desk({.layout = layout});
         QVERIFY2(desk.startPoweredOn(Kana(1, 1, romaji)), qPrintable(desk.error()));
         QVERIFY(desk.keys(keys));
-        QVERIFY(desk.waitForScreen(expected));
+        QVERIFY(desk.waitForScreen(expected, 5000, true));
     }
 
     void keyCapture()
     {
         RealDesktop desk({.layout = u"jp"_qs});
         QVERIFY2(desk.start() && desk.startProgram(), qPrintable(desk.error()));
-        QVERIFY(desk.key(u"alt+o"_qs));
-        QVERIFY(desk.waitUntil([&] { return desk.windows().size() == 2; }));
-        QVERIFY(desk.focus(desk.windows().at(1)));
+        QVERIFY(OpenOptions(desk));
         // A window's title is its own, with nothing of the program's name added.
         QCOMPARE(desk.windowTitle(desk.windows().at(1)), u"設定"_qs);
         // The tab bar has the focus: on to the key tab, then Tab from box to box (←, ↑, →, ↓ …),
@@ -130,7 +118,7 @@ private Q_SLOTS:
         QVERIFY(desk.waitForScreen(u"abcz"_qs));
         QCOMPARE(KeyFrameList(desk.handset().events()).size(), 4);
     }
-    void refusedWhenTheProgramConverts()
+    void refusedWhenTheProgramConvertsThenSwitched()
     {
         RealDesktop desk(kJapaneseWithFcitx);
         QVERIFY2(desk.startPoweredOn(Kana()), qPrintable(desk.error()));
@@ -139,12 +127,24 @@ private Q_SLOTS:
         QVERIFY(desk.waitForScreen(u"か"_qs, 5000, true));
         QVERIFY(desk.inputMethodState() != RealDesktop::kActive);
         // 半角/全角 switches chkIMEON, and the lamp with it.
-        QVERIFY(LampRed(desk, true));
         QVERIFY(desk.keys(u"Zenkaku_Hankaku k a"_qs));
         QVERIFY(LampRed(desk, false));
         QVERIFY(desk.keys(u"Zenkaku_Hankaku k a"_qs));
         QVERIFY(LampRed(desk, true));
         QVERIFY(desk.waitForScreen(u"かkaか"_qs, 5000, true));
+        // Switched to the input method's conversion at run time, with chkIMEON still on: what
+        // the input method commits goes out, nothing stays in the box. The tab bar has the
+        // focus: the second tab's first box is 文字入力にIMEを使わない.
+        QVERIFY(OpenOptions(desk));
+        QVERIFY(desk.keys(u"Right Tab space Return"_qs));
+        QVERIFY(desk.waitUntil([&] { return desk.windows().size() == 1; }));
+        QVERIFY(desk.focus(desk.windows().at(0)));
+        QVERIFY(desk.powerOn());
+        QVERIFY(desk.waitUntil([&] { return desk.inputMethodState() == RealDesktop::kActive; }));
+        QVERIFY(desk.keys(u"k a Return"_qs));
+        QVERIFY(desk.waitForScreen(u"かkaかか"_qs, 5000, true));
+        QVERIFY(desk.keys(u"n i Return"_qs));
+        QVERIFY(desk.waitForScreen(u"かkaかかに"_qs, 5000, true));
     }
 
     void convertsWhenAllowed_data()
@@ -181,27 +181,6 @@ private Q_SLOTS:
         QVERIFY(desk.keys(u"b c"_qs));
         QVERIFY(desk.waitForScreen(u"かなabc"_qs));
         QVERIFY(LampRed(desk, true));
-    }
-
-    void switchingAtRunTime()
-    {
-        // From the program's conversion to the input method's, with chkIMEON still on: what
-        // the input method commits goes out, nothing stays in the box.
-        RealDesktop desk(kJapaneseWithFcitx);
-        QVERIFY2(desk.startPoweredOn(Kana()), qPrintable(desk.error()));
-        QVERIFY(desk.key(u"alt+o"_qs));
-        QVERIFY(desk.waitUntil([&] { return desk.windows().size() == 2; }));
-        QVERIFY(desk.focus(desk.windows().at(1)));
-        // The tab bar has the focus: the second tab's first box is 文字入力にIMEを使わない.
-        QVERIFY(desk.keys(u"Right Tab space Return"_qs));
-        QVERIFY(desk.waitUntil([&] { return desk.windows().size() == 1; }));
-        QVERIFY(desk.focus(desk.windows().at(0)));
-        QVERIFY(desk.powerOn());
-        QVERIFY(desk.waitUntil([&] { return desk.inputMethodState() == RealDesktop::kActive; }));
-        QVERIFY(desk.keys(u"k a Return"_qs));
-        QVERIFY(desk.waitForScreen(u"か"_qs));
-        QVERIFY(desk.keys(u"n i Return"_qs));
-        QVERIFY(desk.waitForScreen(u"かに"_qs));
     }
 
     void badInputFromTheInputMethod()
