@@ -74,12 +74,6 @@ RealDesktop::~RealDesktop()
     }
 }
 
-bool RealDesktop::fail(const QString& message)
-{
-    error_ = message;
-    return false;
-}
-
 bool RealDesktop::launch(QProcess& process, const QString& command, QByteArray* firstLine)
 {
     const QStringList words = command.split(u' ');
@@ -337,16 +331,6 @@ bool RealDesktop::focus(unsigned long window)
 {
     XSetInputFocus(display_, window, RevertToParent, CurrentTime);
     XSync(display_, False);
-    return true;
-}
-
-bool RealDesktop::click(QPoint inWindow, int button)
-{
-    const QList<unsigned long> all = windows();
-    if (all.isEmpty())
-        return fail(u"no window to click"_qs);
-    run(u"xdotool mousemove --window %1 %2 %3 click %4"_qs.arg(all.constFirst()).arg(inWindow.x()).arg(inWindow.y())
-            .arg(button));
     return true;
 }
 

@@ -72,8 +72,6 @@ public:
     bool keys(const QString& chords);
     // ASCII text, each character by its own key, Shift held only around those that need it.
     bool type(const QString& text);
-    // A mouse click at a point of the program's main window.
-    bool click(QPoint inWindow, int button = 1);
 
     // The program's mapped top-level windows: the main window first, then the newest others.
     QList<unsigned long> windows() const;
@@ -105,7 +103,11 @@ public:
     QByteArray run(const QString& command, int timeoutMs = 10'000);
 
 private:
-    bool fail(const QString& message);
+    bool fail(const QString& message)
+    {
+        error_ = message;
+        return false;
+    }
     // Starts a helper; with `firstLine`, also waits for the first line of its standard output.
     bool launch(QProcess& process, const QString& command, QByteArray* firstLine = nullptr);
     bool press(const QString& name, bool down);
