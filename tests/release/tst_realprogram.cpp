@@ -1,6 +1,6 @@
 // The real program, started as a process in a scratch program folder: what its exit leaves of
-// setting.ini and keymap.ini when the disk is full, the folder is read-only, it is killed in the
-// middle, or a second copy starts meanwhile. Each file is always the old one or the new one.
+// setting.ini and keymap.ini when the disk is full, the folder is read-only or it is killed in the
+// middle. Each file is always the old one or the new one.
 #include "settings/SettingsFiles.h"
 
 #include <QCoreApplication>
@@ -74,7 +74,7 @@ private Q_SLOTS:
             QVERIFY(QFile::setPermissions(home->path(), QFile::ReadOwner | QFile::ExeOwner));
         // The messages go to a pipe, so that a full disk does not silence them too.
         QProcess program;
-        start(program, 0, [readOnly] {
+        start(program, [readOnly] {
             if (readOnly) {
                 // Root, too, keeps to the folder's permissions once it may no longer override them.
                 if (prctl(PR_CAPBSET_DROP, CAP_DAC_OVERRIDE, 0, 0, 0) != 0 && ::geteuid() == 0)
@@ -101,7 +101,7 @@ private Q_SLOTS:
         // A clean exit writes the new files; the window, not moved, its stored place of 100 twips,
         // which is no whole pixel.
         QProcess clean;
-        start(clean, 0);
+        start(clean);
         QCOMPARE(clean.exitCode(), 0);
         QCOMPARE(contents(path("setting.ini")), newSettings);
         QCOMPARE(contents(path("keymap.ini")), newKeyMap);
@@ -121,7 +121,7 @@ private Q_SLOTS:
                 else
                     QTimer::singleShot(delayMs, &program, [&] { ::kill(pid_t(program.processId()), SIGKILL); });
             });
-            start(program, 0);
+            start(program);
             const QByteArray settings = contents(path("setting.ini"));
             const QByteArray keyMap = contents(path("keymap.ini"));
             QVERIFY2(settings == oldSettings || settings == newSettings, qPrintable(QString::number(round)));
@@ -132,35 +132,13 @@ private Q_SLOTS:
         qInfo("%d of 50 kills landed before the files were both replaced", killedMidway);
     }
 
-    void secondCopyDuringExit()
-    {
-        QProcess first;
-        start(first, 600);
-        QVERIFY(first.waitForReadyRead(30'000));
-        // Second copies, one after another, are refused until one starts after the first has gone.
-        int refused = 0;
-        for (; refused < 50; ++refused) {
-            QProcess second;
-            start(second, 0);
-            const QStringList shown = messages(second.readAllStandardError());
-            if (shown.isEmpty())
-                break;
-            QCOMPARE(shown, QStringList{u"すでに起動していますよ！"_qs});
-        }
-        QVERIFY(first.waitForFinished(5000) || first.state() == QProcess::NotRunning);
-        QVERIFY(first.exitCode() == 0 && refused > 0 && refused < 50);
-        // Each file whole, as one copy wrote it.
-        QCOMPARE(contents(path("setting.ini")), newSettings);
-        QCOMPARE(contents(path("keymap.ini")), newKeyMap);
-    }
-
 private:
-    // Starts the program; `stayMs` after its first paint it closes its window itself. With 0, until its end.
-    void start(QProcess& process, int stayMs, const std::function<void()>& inChild = {})
+    // Runs the program to its end: it closes its window itself once it has painted it.
+    void start(QProcess& process, const std::function<void()>& inChild = {})
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"YUBISAKI_HOME"_qs, home->path());
-        env.insert(u"YUBISAKI_CLOSE_WHEN_SHOWN"_qs, QString::number(stayMs));
+        env.insert(u"YUBISAKI_CLOSE_WHEN_SHOWN"_qs, u"0"_qs);
         env.insert(u"YUBISAKI_MESSAGE_LOG"_qs, u"/dev/stderr"_qs);
         env.insert(u"QT_QPA_PLATFORM"_qs, u"offscreen"_qs);
         env.insert(u"ASAN_OPTIONS"_qs, u"detect_leaks=0"_qs);
@@ -168,7 +146,7 @@ private:
         if (inChild)
             process.setChildProcessModifier(inChild);
         process.start(program, QStringList());
-        QVERIFY(process.waitForStarted(10'000) && (stayMs > 0 || process.waitForFinished(30'000)));
+        QVERIFY(process.waitForStarted(10'000) && process.waitForFinished(30'000));
     }
 
     QString path(const char* name) const { return home->filePath(QString::fromLatin1(name)); }
