@@ -25,21 +25,12 @@ RealDesktop::SettingsEdit Kana(int dontUseIme = 1, int imeOn = 1, bool romaji = 
 // Until the lamp beside "IME" is red (more than 10 of its pixels), or is not.
 bool LampRed(RealDesktop& desk, bool red)
 {
+    const auto redPixel = [](QRgb p) { return qRed(p) > 180 && qGreen(p) < 90 && qBlue(p) < 90; };
     return desk.waitUntil([&] {
         const QImage lamp = desk.grab(QRect(306, 8, 14, 20));
-        int count = 0;
-        for (int y = 0; y < lamp.height(); ++y)
-            for (int x = 0; x < lamp.width(); ++x)
-                count += qRed(lamp.pixel(x, y)) > 180 && qGreen(lamp.pixel(x, y)) < 90 && qBlue(lamp.pixel(x, y)) < 90;
-        return (count > 10) == red;
+        const auto* pixels = reinterpret_cast<const QRgb*>(lamp.constBits());
+        return (std::count_if(pixels, pixels + lamp.width() * lamp.height(), redPixel) > 10) == red;
     });
-}
-
-// Alt+O, and the keyboard to the options dialog once it shows.
-bool OpenOptions(RealDesktop& desk)
-{
-    return desk.key(u"alt+o"_qs) && desk.waitUntil([&] { return desk.windows().size() == 2; })
-           && desk.focus(desk.windows().at(1));
 }
 
 } // namespace
@@ -114,7 +105,8 @@ private Q_SLOTS:
         QVERIFY(desk.waitForScreen(u"かkaか"_qs, 5000, true));
         // Switched to the input method's conversion at run time, with chkIMEON still on: what
         // the input method commits goes out, nothing stays in the box.
-        QVERIFY(OpenOptions(desk));
+        QVERIFY(desk.key(u"alt+o"_qs));
+        QVERIFY(desk.waitUntil([&] { return desk.windows().size() == 2; }) && desk.focus(desk.windows().at(1)));
         // A window's title is its own, with nothing of the program's name added.
         QCOMPARE(desk.windowTitle(desk.windows().at(1)), u"設定"_qs);
         // The tab bar has the focus: the second tab's first box is 文字入力にIMEを使わない. Back on

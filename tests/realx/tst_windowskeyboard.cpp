@@ -160,13 +160,12 @@ private:
     {
         bool reached = false;
         QTimer::singleShot(0, qApp, [&] {
-            auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget());
-            if (!dialog)
-                return;
-            QTimer::singleShot(20'000, dialog, &QDialog::reject);
-            reached = activate(dialog);
-            if (reached)
-                act(*dialog);
+            if (auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget())) {
+                QTimer::singleShot(20'000, dialog, &QDialog::reject);
+                reached = activate(dialog);
+                if (reached)
+                    act(*dialog);
+            }
         });
         open();
         return reached;

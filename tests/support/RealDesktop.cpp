@@ -230,8 +230,7 @@ bool RealDesktop::endProgram(int timeoutMs)
     if (program_.state() == QProcess::NotRunning)
         return true;
     // A dialog that closed took the keyboard focus with it.
-    const QList<unsigned long> all = windows();
-    return !all.isEmpty() && focus(all.constFirst()) && key(u"alt+x"_qs)
+    return focus(windows().value(0)) && key(u"alt+x"_qs)
            && waitUntil([&] { return program_.state() == QProcess::NotRunning; }, timeoutMs);
 }
 
@@ -304,8 +303,7 @@ QList<unsigned long> RealDesktop::windows() const
             && pid.size() == sizeof(long) && qint64(*reinterpret_cast<const unsigned long*>(pid.constData())) == program_.processId())
             found.prepend(children[i]);
     }
-    if (children)
-        XFree(children);
+    XFree(children);
     const auto main = std::ranges::find(found, ProgramInfo::Title(), [this](unsigned long w) { return windowTitle(w); });
     if (main != found.end())
         found.move(main - found.begin(), 0);
