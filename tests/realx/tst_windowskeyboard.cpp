@@ -36,7 +36,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected");
         QTest::newRow("wait") << QString() << u"0.5"_qs << u"<WAIT>0.5"_qs;
         QTest::newRow("loop re-edited") << u"<LOOP>5"_qs << u"7"_qs << u"<LOOP>7"_qs;
-        QTest::newRow("dialog re-edited") << u"<DIALOG>x"_qs << u"hi"_qs << u"<DIALOG>hi"_qs;
         QTest::newRow("text re-edited: the cursor at the end") << u"<TEXT>ab"_qs << u"c"_qs << u"<TEXT>abc"_qs;
     }
 
