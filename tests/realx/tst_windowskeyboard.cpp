@@ -44,7 +44,8 @@ private Q_SLOTS:
         QFETCH(QString, shown);
         QFETCH(QString, typed);
         QFETCH(QString, expected);
-        frmMacro& e = activeEditor();
+        frmMacro& e = openEditor({});
+        QVERIFY(activate(&e));
         if (!shown.isEmpty()) {
             e.lstMacro->addItem(shown);
             frmMacro::selectRow(e.lstMacro, 0);
@@ -80,7 +81,8 @@ private Q_SLOTS:
         QFETCH(bool, ends);
         QVERIFY(layout(u"jp"_qs));
         const auto us = qScopeGuard([] { layout(u"us"_qs); });
-        frmMacro& e = activeEditor({}, [](Settings&, KeyMap& k) { k.KEY_Left = k.KEY_OK = 0; });
+        frmMacro& e = openEditor({}, [](Settings&, KeyMap& k) { k.KEY_Left = k.KEY_OK = 0; });
+        QVERIFY(activate(&e));
         QVERIFY(press(u"alt+k"_qs));
         QTRY_VERIFY(e.chkRecording->isChecked() && QApplication::focusWidget() == e.txtInput);
         // Alt+Up means nothing to the handset; Up is recorded.
@@ -97,7 +99,8 @@ private Q_SLOTS:
     {
         writeMacro(u"a.mcr"_qs, {u"#a"_qs, u"<UP>"_qs});
         writeMacro(u"b.mcr"_qs, {u"#b"_qs, u"<DOWN>"_qs});
-        frmMacro& e = activeEditor({u"a.mcr"_qs, u"b.mcr"_qs});
+        frmMacro& e = openEditor({u"a.mcr"_qs, u"b.mcr"_qs});
+        QVERIFY(activate(&e));
         e.cmdAddCrlf->click();
         // On b, while a is shown with an edit: the menu comes up for a, nothing is asked.
         QVERIFY(click(e.lstMacroList->viewport(), e.lstMacroList->visualItemRect(e.lstMacroList->item(1)).center(), 3));
@@ -138,13 +141,6 @@ private Q_SLOTS:
     }
 
 private:
-    frmMacro& activeEditor(const QStringList& macroFiles = {}, const std::function<void(Settings&, KeyMap&)>& tweak = {})
-    {
-        frmMacro& e = openEditor(macroFiles, tweak);
-        [&] { QVERIFY(activate(&e)); }();
-        return e;
-    }
-
     // Until X has given the window the keyboard focus.
     static bool activate(QWidget* window)
     {

@@ -102,13 +102,10 @@ private Q_SLOTS:
             QProcess program;
             // Killed from a moment before the exit begins until a moment after it ended.
             const int delayMs = int(rng.bounded(5)) - 1;
+            const auto killIt = [&] { ::kill(pid_t(program.processId()), SIGKILL); };
             connect(&program, &QProcess::readyReadStandardOutput, &program, [&] {
-                if (!program.readAllStandardOutput().contains("closing"))
-                    return;
-                if (delayMs < 0)
-                    ::kill(pid_t(program.processId()), SIGKILL);
-                else
-                    QTimer::singleShot(delayMs, &program, [&] { ::kill(pid_t(program.processId()), SIGKILL); });
+                if (program.readAllStandardOutput().contains("closing"))
+                    delayMs < 0 ? killIt() : QTimer::singleShot(delayMs, &program, killIt);
             });
             start(program);
             const QByteArray settings = contents(path("setting.ini"));
