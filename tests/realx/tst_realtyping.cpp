@@ -8,6 +8,8 @@
 
 #include <QTest>
 
+#include <csignal>
+
 namespace {
 
 // Kana (romaji or kana keyboard) input, converted by the program itself (DontUseIME 1) or by
@@ -76,7 +78,7 @@ private Q_SLOTS:
     {
         // Half-width letters, one frame each; then every way to undo or redo, the input box's
         // context menu included (the Menu key opens it; its Undo entry is "&Undo"); then one more letter.
-        RealDesktop desk;
+        RealDesktop desk({});
         QVERIFY2(desk.startPoweredOn([](Settings& s, KeyMap&, MainWindowSettings&) { s.IMEON = 0; }), qPrintable(desk.error()));
         QVERIFY(desk.type(u"abc"_qs));
         QVERIFY(desk.waitForScreen(u"abc"_qs));
@@ -167,10 +169,10 @@ private Q_SLOTS:
             QVERIFY(desk.waitForScreen(screen, 20'000));
         }
         // Hung: the keys still go out once fcitx5's Qt module gives up waiting for it (25 s).
-        QVERIFY(desk.pauseInputMethod(true));
+        QVERIFY(desk.signalInputMethod(SIGSTOP));
         QVERIFY(desk.keys(u"b c"_qs));
         const bool through = desk.waitForScreen(screen + u"bc"_qs, 35'000);
-        QVERIFY(desk.pauseInputMethod(false));
+        QVERIFY(desk.signalInputMethod(SIGCONT));
         QVERIFY(through);
         QVERIFY(desk.waitUntil([&] { return desk.inputMethodState() == RealDesktop::kInactive; }));
         QVERIFY(desk.key(u"d"_qs));
@@ -178,7 +180,7 @@ private Q_SLOTS:
         QEXPECT_FAIL("", "back, fcitx5 commits the keys its Qt module already passed on", Continue);
         QCOMPARE(desk.handset().screen().text(), screen + u"bcd"_qs);
         // fcitx5 gone in the middle: the keys still go out, and the lamp shows no input method.
-        QVERIFY(desk.stopInputMethod());
+        QVERIFY(desk.signalInputMethod(SIGKILL));
         QVERIFY(desk.keys(u"e f"_qs));
         QVERIFY(desk.waitForScreen(u"def"_qs, 5000, true));
         QVERIFY(LampRed(desk, true));

@@ -376,16 +376,10 @@ int RealDesktop::inputMethodState()
     return said.isEmpty() ? -1 : !options_.ibus ? said.toInt() : said == "anthy" ? kActive : kInactive;
 }
 
-bool RealDesktop::stopInputMethod()
+bool RealDesktop::signalInputMethod(int signal)
 {
-    inputMethod_.kill();
-    return waitUntil([&] { return inputMethod_.state() == QProcess::NotRunning; });
-}
-
-bool RealDesktop::pauseInputMethod(bool paused)
-{
-    return inputMethod_.state() == QProcess::Running
-           && ::kill(pid_t(inputMethod_.processId()), paused ? SIGSTOP : SIGCONT) == 0;
+    return inputMethod_.state() == QProcess::Running && ::kill(pid_t(inputMethod_.processId()), signal) == 0
+           && (signal != SIGKILL || waitUntil([&] { return inputMethod_.state() == QProcess::NotRunning; }));
 }
 
 QByteArray RealDesktop::run(const QString& command, int timeoutMs)

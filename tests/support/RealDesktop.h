@@ -34,7 +34,6 @@ public:
     };
     using SettingsEdit = std::function<void(Settings&, KeyMap&, MainWindowSettings&)>;
     explicit RealDesktop(const Options& options);
-    RealDesktop() : RealDesktop(Options{}) {}
     // Ends what is still running: the program, the input method, the bus, the X server.
     ~RealDesktop() override;
 
@@ -94,10 +93,9 @@ public:
     static constexpr int kActive = 2;
     static constexpr int kInactive = 1;
     int inputMethodState();
-    // fcitx5 ends, as when it crashes or the user quits it; its bus name goes with it.
-    bool stopInputMethod();
-    // fcitx5 stops answering (SIGSTOP), as a hung input method does, or goes on again.
-    bool pauseInputMethod(bool paused);
+    // A signal to fcitx5: SIGSTOP, and it stops answering as a hung input method does; SIGCONT,
+    // and it goes on; SIGKILL, and it ends as when it crashes, its bus name with it.
+    bool signalInputMethod(int signal);
     // Runs a helper program to its end in the desktop's environment; its standard output.
     // The command is the program and its arguments separated by blanks.
     QByteArray run(const QString& command, int timeoutMs = 10'000);
