@@ -12,13 +12,12 @@
 
 namespace {
 
-// Kana (romaji or kana keyboard) input, converted by the program itself (DontUseIME 1) or by
-// the input method.
-RealDesktop::SettingsEdit Kana(int dontUseIme = 1, int imeOn = 1, bool romaji = true)
+// Kana (romaji or kana keyboard) input with chkIMEON on, converted by the program itself
+// (DontUseIME 1) or by the input method.
+RealDesktop::SettingsEdit Kana(int dontUseIme = 1, bool romaji = true)
 {
     return [=](Settings& s, KeyMap&, MainWindowSettings& w) {
         s.DontUseIME = std::int16_t(dontUseIme);
-        s.IMEON = std::int16_t(imeOn);
         w.AlphaOrKana = 1;
         w.KanaOrRoma = romaji ? 1 : 0;
     };
@@ -69,7 +68,7 @@ private Q_SLOTS:
         QFETCH(QString, keys);
         QFETCH(QString, expected);
         RealDesktop desk({.layout = layout});
-        QVERIFY2(desk.startPoweredOn(Kana(1, 1, romaji)), qPrintable(desk.error()));
+        QVERIFY2(desk.startPoweredOn(Kana(1, romaji)), qPrintable(desk.error()));
         QVERIFY(desk.keys(keys));
         QVERIFY(desk.waitForScreen(expected, 5000, true));
     }
