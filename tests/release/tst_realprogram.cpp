@@ -1,6 +1,6 @@
 // The real program, started as a process in a scratch program folder: what its exit leaves of
 // setting.ini and keymap.ini when the disk is full, the folder is read-only or it is killed in the
-// middle. Each file is always the old one or the new one.
+// middle (each file is always the old one or the new one), and a second copy's refusal.
 #include "settings/SettingsFiles.h"
 
 #include <QCoreApplication>
@@ -118,13 +118,26 @@ private Q_SLOTS:
         qInfo("%d of 50 kills landed before the files were both replaced", killedMidway);
     }
 
+    void secondCopyIsRefused()
+    {
+        QProcess first;
+        start(first, {}, true);
+        QProcess second;
+        start(second);
+        QCOMPARE(second.exitCode(), 0);
+        QVERIFY(QString::fromUtf8(second.readAllStandardError()).contains(u"すでに起動していますよ！"_qs));
+        first.kill();
+        QVERIFY(first.waitForFinished(10'000));
+    }
+
 private:
-    // Runs the program to its end: it closes its window itself once it has painted it.
-    void start(QProcess& process, const std::function<void()>& inChild = {})
+    // Runs the program to its end: it closes its window itself once it has painted it. With
+    // `stayOpen`, the window stays, and this returns once it is painted.
+    void start(QProcess& process, const std::function<void()>& inChild = {}, bool stayOpen = false)
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"YUBISAKI_HOME"_qs, home->path());
-        env.insert(u"YUBISAKI_CLOSE_WHEN_SHOWN"_qs, u"0"_qs);
+        env.insert(u"YUBISAKI_CLOSE_WHEN_SHOWN"_qs, stayOpen ? u"-1"_qs : u"0"_qs);
         env.insert(u"YUBISAKI_MESSAGE_LOG"_qs, u"/dev/stderr"_qs);
         env.insert(u"QT_QPA_PLATFORM"_qs, u"offscreen"_qs);
         env.insert(u"ASAN_OPTIONS"_qs, u"detect_leaks=0"_qs);
@@ -132,7 +145,8 @@ private:
         if (inChild)
             process.setChildProcessModifier(inChild);
         process.start(QCoreApplication::applicationDirPath() + u"/yubisaki"_qs, QStringList());
-        QVERIFY(process.waitForStarted(10'000) && process.waitForFinished(30'000));
+        QVERIFY(process.waitForStarted(10'000)
+                && (stayOpen ? process.waitForReadyRead(30'000) : process.waitForFinished(30'000)));
     }
 
     QString path(const char* name) const { return home->filePath(QString::fromLatin1(name)); }
