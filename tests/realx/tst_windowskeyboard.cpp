@@ -3,25 +3,17 @@
 // key and click reaches them through XTest (xdotool), with X's focus, mnemonics and button events.
 #include "MainWindowFixture.h"
 #include "macros/CommandEditDialogs.h"
-#include "macros/MacroFile.h"
 #include "settings/KeyCaptureBox.h"
 #include "settings/frmOption.h"
 
-#include <QCheckBox>
-#include <QLineEdit>
-#include <QMenu>
-#include <QPlainTextEdit>
 #include <QProcess>
-#include <QPushButton>
 #include <QScopeGuard>
-#include <QTabBar>
-
-#include <map>
 
 namespace {
 
 bool xdo(const QStringList& arguments) { return QProcess::execute(u"xdotool"_qs, arguments) == 0; }
-bool press(const QString& chord) { return xdo({u"key"_qs, chord}); }
+// Chords one after another, separated by blanks.
+bool press(const QString& chords) { return xdo(QStringList{u"key"_qs} + chords.split(u' ')); }
 bool layout(const QString& name) { return QProcess::execute(u"setxkbmap"_qs, {u"-layout"_qs, name}) == 0; }
 bool click(const QWidget* widget, QPoint at, int button = 1)
 {
@@ -44,7 +36,6 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected");
         QTest::newRow("wait") << QString() << u"0.5"_qs << u"<WAIT>0.5"_qs;
         QTest::newRow("loop re-edited") << u"<LOOP>5"_qs << u"7"_qs << u"<LOOP>7"_qs;
-        QTest::newRow("dialog") << QString() << u"hi"_qs << u"<DIALOG>hi"_qs;
         QTest::newRow("text re-edited: the cursor at the end") << u"<TEXT>ab"_qs << u"c"_qs << u"<TEXT>abc"_qs;
     }
 
@@ -53,70 +44,63 @@ private Q_SLOTS:
         QFETCH(QString, shown);
         QFETCH(QString, typed);
         QFETCH(QString, expected);
-        frmMacro& e = activeEditor();
-        const QString tag = CommandTag(expected);
-        const std::map<QString, QPushButton*> inserts{{u"<WAIT>"_qs, e.cmdAddWait},
-                                                      {u"<LOOP>"_qs, e.cmdLoopStart},
-                                                      {u"<DIALOG>"_qs, e.AddDialog},
-                                                      {u"<TEXT>"_qs, e.cmdAddText}};
+        frmMacro& e = openEditor({});
+        QVERIFY(activate(&e));
         if (!shown.isEmpty()) {
             e.lstMacro->addItem(shown);
             frmMacro::selectRow(e.lstMacro, 0);
         }
         const bool reached = whileOpen<CommandEditDialog>(
-            [&] { shown.isEmpty() ? inserts.at(tag)->click() : void(e.EditSelectedCommand()); },
+            [&] { shown.isEmpty() ? e.cmdAddWait->click() : void(e.EditSelectedCommand()); },
             [&](CommandEditDialog& dialog) {
                 QVERIFY(xdo({u"type"_qs, typed}));
                 // Enter would break the text's line, so its OK is clicked.
-                QVERIFY(tag == u"<TEXT>"_qs ? click(dialog.cmdOK, dialog.cmdOK->rect().center()) : press(u"Return"_qs));
+                QVERIFY(expected.startsWith(u"<TEXT>") ? click(dialog.cmdOK, dialog.cmdOK->rect().center()) : press(u"Return"_qs));
             });
         QVERIFY(reached);
         QCOMPARE(entries(e.lstMacro), QStringList{expected});
     }
 
-    void recordingEndsWhenTheKeyboardLeaves_data()
+    void recordingTakesOnlyTheHandsetsKeys_data()
     {
-        QTest::addColumn<QString>("chord");
-        QTest::addColumn<QStringList>("added"); // by the chord itself
-        QTest::newRow("Tab") << u"Tab"_qs << QStringList();
-        QTest::newRow("Shift+Tab") << u"shift+Tab"_qs << QStringList();
-        QTest::newRow("Alt+C, the line break button's mnemonic") << u"alt+c"_qs << QStringList{u"<CR>"_qs};
+        QTest::addColumn<QString>("chords");
+        QTest::addColumn<QStringList>("added"); // by the chords
+        QTest::addColumn<bool>("ends");
+        QTest::newRow("Tab") << u"Tab"_qs << QStringList() << true;
+        QTest::newRow("Shift+Tab") << u"shift+Tab"_qs << QStringList() << true;
+        QTest::newRow("Alt+C, the line break button's mnemonic") << u"alt+c"_qs << QStringList{u"<CR>"_qs} << true;
+        // Keys the handset has no use for, on the Japanese keyboard, against key map entries of 0.
+        QTest::newRow("keys mapped to 0")
+            << u"comma at bracketleft Super_L shift+comma Up"_qs << QStringList{u"<UP>"_qs} << false;
     }
 
-    void recordingEndsWhenTheKeyboardLeaves()
+    void recordingTakesOnlyTheHandsetsKeys()
     {
-        QFETCH(QString, chord);
+        QFETCH(QString, chords);
         QFETCH(QStringList, added);
-        frmMacro& e = activeEditor();
+        QFETCH(bool, ends);
+        QVERIFY(layout(u"jp"_qs));
+        const auto us = qScopeGuard([] { layout(u"us"_qs); });
+        frmMacro& e = openEditor({}, [](Settings&, KeyMap& k) { k.KEY_Left = k.KEY_OK = 0; });
+        QVERIFY(activate(&e));
         QVERIFY(press(u"alt+k"_qs));
         QTRY_VERIFY(e.chkRecording->isChecked() && QApplication::focusWidget() == e.txtInput);
         // Alt+Up means nothing to the handset; Up is recorded.
-        QVERIFY(press(u"alt+Up"_qs) && press(u"Up"_qs));
+        QVERIFY(press(u"alt+Up Up"_qs));
         QTRY_COMPARE(entries(e.lstMacro), QStringList{u"<UP>"_qs});
-        QVERIFY(press(chord));
-        QTRY_VERIFY(!e.chkRecording->isChecked());
-        QVERIFY(QApplication::focusWidget() != e.txtInput);
+        QVERIFY(press(chords));
+        // Recording ends when the keyboard leaves the box.
+        QTRY_COMPARE(e.chkRecording->isChecked(), !ends);
         QTRY_COMPARE(entries(e.lstMacro), QStringList{u"<UP>"_qs} + added);
-    }
-
-    void recordingNeverTakesAKeyForAKeyMapZero()
-    {
-        // Keys the handset has no use for, on the Japanese keyboard, against entries of 0.
-        QVERIFY(layout(u"jp"_qs));
-        const auto us = qScopeGuard([] { layout(u"us"_qs); });
-        frmMacro& e = activeEditor({}, [](Settings&, KeyMap& k) { k.KEY_Left = k.KEY_OK = 0; });
-        QVERIFY(press(u"alt+k"_qs));
-        QTRY_VERIFY(e.chkRecording->isChecked() && QApplication::focusWidget() == e.txtInput);
-        for (const QString& chord : {u"comma"_qs, u"at"_qs, u"bracketleft"_qs, u"Super_L"_qs, u"shift+comma"_qs, u"Up"_qs})
-            QVERIFY(press(chord));
-        QTRY_COMPARE(entries(e.lstMacro), QStringList{u"<UP>"_qs});
+        QCOMPARE(QApplication::focusWidget() == e.txtInput, !ends);
     }
 
     void rightClickOnTheMacroListChangesNothing()
     {
         writeMacro(u"a.mcr"_qs, {u"#a"_qs, u"<UP>"_qs});
         writeMacro(u"b.mcr"_qs, {u"#b"_qs, u"<DOWN>"_qs});
-        frmMacro& e = activeEditor({u"a.mcr"_qs, u"b.mcr"_qs});
+        frmMacro& e = openEditor({u"a.mcr"_qs, u"b.mcr"_qs});
+        QVERIFY(activate(&e));
         e.cmdAddCrlf->click();
         // On b, while a is shown with an edit: the menu comes up for a, nothing is asked.
         QVERIFY(click(e.lstMacroList->viewport(), e.lstMacroList->visualItemRect(e.lstMacroList->item(1)).center(), 3));
@@ -157,13 +141,6 @@ private Q_SLOTS:
     }
 
 private:
-    frmMacro& activeEditor(const QStringList& macroFiles = {}, const std::function<void(Settings&, KeyMap&)>& tweak = {})
-    {
-        frmMacro& e = openEditor(macroFiles, tweak);
-        [&] { QVERIFY(activate(&e)); }();
-        return e;
-    }
-
     // Until X has given the window the keyboard focus.
     static bool activate(QWidget* window)
     {
@@ -178,13 +155,12 @@ private:
     {
         bool reached = false;
         QTimer::singleShot(0, qApp, [&] {
-            auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget());
-            if (!dialog)
-                return;
-            QTimer::singleShot(20'000, dialog, &QDialog::reject);
-            reached = activate(dialog);
-            if (reached)
-                act(*dialog);
+            if (auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget())) {
+                QTimer::singleShot(20'000, dialog, &QDialog::reject);
+                reached = activate(dialog);
+                if (reached)
+                    act(*dialog);
+            }
         });
         open();
         return reached;

@@ -55,16 +55,7 @@ QByteArray Property(Display* d, unsigned long window, const char* name, Atom typ
 
 } // namespace
 
-struct RealDesktop::XConnection {
-    Display* display = nullptr;
-    ~XConnection()
-    {
-        if (display)
-            XCloseDisplay(display);
-    }
-};
-
-RealDesktop::RealDesktop(const Options& options) : options_(options), x_(std::make_unique<XConnection>())
+RealDesktop::RealDesktop(const Options& options) : options_(options)
 {
     program_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
 }
@@ -73,7 +64,8 @@ RealDesktop::~RealDesktop()
 {
     program_.kill();
     program_.waitForFinished(5000);
-    x_.reset();
+    if (display_)
+        XCloseDisplay(display_);
     for (QProcess* p : {&inputMethod_, &bus_, &xvfb_}) {
         p->terminate();
         if (p->state() != QProcess::NotRunning && !p->waitForFinished(3000))
@@ -82,18 +74,13 @@ RealDesktop::~RealDesktop()
     }
 }
 
-bool RealDesktop::fail(const QString& message)
+bool RealDesktop::launch(QProcess& process, const QString& command, QByteArray* firstLine)
 {
-    error_ = message;
-    return false;
-}
-
-bool RealDesktop::launch(QProcess& process, const QString& program, const QStringList& arguments, QByteArray* firstLine)
-{
+    const QStringList words = command.split(u' ');
     process.setProcessEnvironment(env_);
-    process.start(program, arguments);
+    process.start(words.first(), words.mid(1));
     if (!process.waitForStarted(kStartMs))
-        return fail(program + QStringLiteral(": ") + process.errorString());
+        return fail(command + u": "_qs + process.errorString());
     if (!firstLine)
         return true;
     waitUntil([&] {
@@ -101,92 +88,84 @@ bool RealDesktop::launch(QProcess& process, const QString& program, const QStrin
         return firstLine->contains('\n') || process.state() == QProcess::NotRunning;
     }, kStartMs);
     *firstLine = firstLine->trimmed();
-    return !firstLine->isEmpty() || fail(program + QStringLiteral(" said nothing"));
+    return !firstLine->isEmpty() || fail(command + u" said nothing"_qs);
 }
 
 bool RealDesktop::start()
 {
     if (!home_.isValid() || !userHome_.isValid())
-        return fail(QStringLiteral("no temporary folder"));
+        return fail(u"no temporary folder"_qs);
     env_ = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"QT_QPA_PLATFORM", "QT_IM_MODULE", "DBUS_SESSION_BUS_ADDRESS", "XDG_CONFIG_HOME",
                              "XDG_CACHE_HOME", "XDG_DATA_HOME", "XMODIFIERS", "GTK_IM_MODULE"})
         env_.remove(QString::fromLatin1(name));
-    env_.insert(QStringLiteral("HOME"), userHome_.path());
-    const QString runtime = userHome_.filePath(QStringLiteral("run"));
+    env_.insert(u"HOME"_qs, userHome_.path());
+    const QString runtime = userHome_.filePath(u"run"_qs);
     QDir().mkpath(runtime);
     QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    env_.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+    env_.insert(u"XDG_RUNTIME_DIR"_qs, runtime);
 
     // Xvfb picks a free display and writes its number to standard output.
     QByteArray number;
-    if (!launch(xvfb_, QStringLiteral("Xvfb"), QStringLiteral("-displayfd 1 -nolisten tcp -screen 0 1024x768x24").split(u' '),
-                &number))
+    if (!launch(xvfb_, u"Xvfb -displayfd 1 -nolisten tcp -screen 0 1024x768x24"_qs, &number))
         return false;
     const QString display = u':' + QString::fromLatin1(number);
-    env_.insert(QStringLiteral("DISPLAY"), display);
+    env_.insert(u"DISPLAY"_qs, display);
     XSetErrorHandler(IgnoreXError);
-    x_->display = XOpenDisplay(display.toLatin1().constData());
-    if (!x_->display)
-        return fail(QStringLiteral("cannot open display ") + display);
-    run(QStringLiteral("setxkbmap"), {QStringLiteral("-layout"), options_.layout});
+    display_ = XOpenDisplay(display.toLatin1().constData());
+    if (!display_)
+        return fail(u"cannot open display "_qs + display);
+    run(u"setxkbmap -layout "_qs + options_.layout);
 
     QString error;
     if (!handset_.start(&error))
-        return fail(QStringLiteral("phonesim: ") + error);
+        return fail(u"phonesim: "_qs + error);
     handset_.setPaced(options_.paced);
-    return !(options_.inputMethod || options_.ibus) || startInputMethod();
+    if (!options_.inputMethod && !options_.ibus)
+        return true;
+
+    // fcitx5's profile: the keyboard of the layout first, anthy as the input method it turns on.
+    const QByteArray layout = options_.layout.toLatin1();
+    if (!WriteFile(userHome_.filePath(u".config/fcitx5/profile"_qs),
+                   "[Groups/0]\nName=Default\nDefault Layout=" + layout + "\nDefaultIM=anthy\n\n[Groups/0/Items/0]\n"
+                   "Name=keyboard-" + layout + "\nLayout=\n\n[Groups/0/Items/1]\nName=anthy\nLayout=\n\n[GroupOrder]\n0=Default\n")
+        || !WriteFile(userHome_.filePath(u".local/share/fcitx5/data/quickphrase.d/tests.mb"_qs), options_.quickPhrases))
+        return fail(u"cannot write fcitx5's files"_qs);
+    QByteArray address;
+    if (!launch(bus_, u"dbus-daemon --session --nofork --print-address=1"_qs, &address))
+        return false;
+    env_.insert(u"DBUS_SESSION_BUS_ADDRESS"_qs, QString::fromLatin1(address));
+    inputMethod_.setProcessChannelMode(QProcess::MergedChannels);
+    if (!options_.ibus) {
+        // mozc's server does not come up as root and would hold fcitx5 up.
+        if (!launch(inputMethod_, u"fcitx5 --disable=mozc"_qs))
+            return false;
+        // Asked without starting it: a call to its name would have the bus start another fcitx5.
+        const QString owned = u"dbus-send --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus "
+                              u"org.freedesktop.DBus.NameHasOwner string:org.fcitx.Fcitx5"_qs;
+        return waitUntil([&] { return run(owned).contains("true"); }, kStartMs)
+               || fail(u"fcitx5 did not come up: "_qs + QString::fromLocal8Bit(inputMethod_.readAll()));
+    }
+    // A Japanese user's anthy starts in hiragana; Debian's starts in Latin.
+    run(u"dconf write /org/freedesktop/ibus/engine/anthy/common/input-mode 0"_qs);
+    // anthy's engine is a python3 script: the system's, whatever else comes first on PATH.
+    env_.insert(u"PATH"_qs, u"/usr/bin:/bin:"_qs + env_.value(u"PATH"_qs));
+    if (!launch(inputMethod_, u"ibus-daemon --panel=disable --xim=false"_qs))
+        return false;
+    // Its bus's address is written for this machine and display.
+    const QDir folder(userHome_.filePath(u".config/ibus/bus"_qs));
+    if (!waitUntil([&] { return !folder.entryList(QDir::Files).isEmpty(); }, kStartMs))
+        return fail(u"ibus-daemon did not come up: "_qs + QString::fromLocal8Bit(inputMethod_.readAll()));
+    // anthy's engine started once, so that switching to it later is immediate; then the user
+    // types with the keyboard's engine.
+    run(u"ibus engine anthy"_qs);
+    run(options_.layout == u"jp" ? u"ibus engine xkb:jp::jpn"_qs : u"ibus engine xkb:us::eng"_qs);
+    return true;
 }
 
 bool RealDesktop::startPoweredOn(const SettingsEdit& edit)
 {
     return start() && writeSettings(edit) && startProgram() && powerOn();
-}
-
-bool RealDesktop::startInputMethod()
-{
-    // fcitx5's profile: the keyboard of the layout first, anthy as the input method it turns on.
-    const QByteArray layout = options_.layout.toLatin1();
-    if (!WriteFile(userHome_.filePath(QStringLiteral(".config/fcitx5/profile")),
-                   "[Groups/0]\nName=Default\nDefault Layout=" + layout + "\nDefaultIM=anthy\n\n[Groups/0/Items/0]\n"
-                   "Name=keyboard-" + layout + "\nLayout=\n\n[Groups/0/Items/1]\nName=anthy\nLayout=\n\n[GroupOrder]\n0=Default\n")
-        || !WriteFile(userHome_.filePath(QStringLiteral(".local/share/fcitx5/data/quickphrase.d/tests.mb")),
-                      options_.quickPhrases))
-        return fail(QStringLiteral("cannot write fcitx5's files"));
-    QByteArray address;
-    if (!launch(bus_, QStringLiteral("dbus-daemon"), {QStringLiteral("--session"), QStringLiteral("--nofork"),
-                                                      QStringLiteral("--print-address=1")}, &address))
-        return false;
-    env_.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QString::fromLatin1(address));
-    inputMethod_.setProcessChannelMode(QProcess::MergedChannels);
-    if (!options_.ibus) {
-        // mozc's server does not come up as root and would hold fcitx5 up.
-        if (!launch(inputMethod_, QStringLiteral("fcitx5"), {QStringLiteral("--disable=mozc")}))
-            return false;
-        // Asked without starting it: a call to its name would have the bus start another fcitx5.
-        const QStringList owned = QStringLiteral("--print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus "
-                                                 "org.freedesktop.DBus.NameHasOwner string:org.fcitx.Fcitx5").split(u' ');
-        return waitUntil([&] { return run(QStringLiteral("dbus-send"), owned).contains("true"); }, kStartMs)
-               || fail(QStringLiteral("fcitx5 did not come up: ") + QString::fromLocal8Bit(inputMethod_.readAll()));
-    }
-    // A Japanese user's anthy starts in hiragana; Debian's starts in Latin.
-    run(QStringLiteral("dconf"), {QStringLiteral("write"),
-                                  QStringLiteral("/org/freedesktop/ibus/engine/anthy/common/input-mode"),
-                                  QStringLiteral("0")});
-    // anthy's engine is a python3 script: the system's, whatever else comes first on PATH.
-    env_.insert(QStringLiteral("PATH"), QStringLiteral("/usr/bin:/bin:") + env_.value(QStringLiteral("PATH")));
-    if (!launch(inputMethod_, QStringLiteral("ibus-daemon"), {QStringLiteral("--panel=disable"), QStringLiteral("--xim=false")}))
-        return false;
-    // Its bus's address is written for this machine and display.
-    const QDir folder(userHome_.filePath(QStringLiteral(".config/ibus/bus")));
-    if (!waitUntil([&] { return !folder.entryList(QDir::Files).isEmpty(); }, kStartMs))
-        return fail(QStringLiteral("ibus-daemon did not come up: ") + QString::fromLocal8Bit(inputMethod_.readAll()));
-    // anthy's engine started once, so that switching to it later is immediate; then the user
-    // types with the keyboard's engine.
-    run(QStringLiteral("ibus"), {QStringLiteral("engine"), QStringLiteral("anthy")});
-    run(QStringLiteral("ibus"), {QStringLiteral("engine"), options_.layout == u"jp" ? QStringLiteral("xkb:jp::jpn")
-                                                                                    : QStringLiteral("xkb:us::eng")});
-    return true;
 }
 
 bool RealDesktop::writeSettings(const SettingsEdit& edit)
@@ -202,52 +181,48 @@ bool RealDesktop::writeSettings(const SettingsEdit& edit)
 
 QStringList RealDesktop::messages() const
 {
-    QFile file(home_.filePath(QStringLiteral("messages.log")));
+    QFile file(home_.filePath(u"messages.log"_qs));
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts)
                                           : QStringList();
 }
 
-bool RealDesktop::startProgram(const QStringList& arguments, int timeoutMs)
+bool RealDesktop::startProgram()
 {
     QProcessEnvironment env = env_;
-    env.insert(QStringLiteral("YUBISAKI_HOME"), home_.path());
+    env.insert(u"YUBISAKI_HOME"_qs, home_.path());
     // Through a link, so that a handset that comes back on another device is found again.
     if (!handset_.linkAs(home_.path(), 1, &error_))
         return false;
-    env.insert(QStringLiteral("YUBISAKI_COM1"), home_.filePath(QStringLiteral("com1")));
-    env.insert(QStringLiteral("YUBISAKI_MESSAGE_LOG"), home_.filePath(QStringLiteral("messages.log")));
-    env.insert(QStringLiteral("YUBISAKI_CLOSE_WHEN_SHOWN"), QStringLiteral("-1"));
+    env.insert(u"YUBISAKI_COM1"_qs, home_.filePath(u"com1"_qs));
+    env.insert(u"YUBISAKI_MESSAGE_LOG"_qs, home_.filePath(u"messages.log"_qs));
+    env.insert(u"YUBISAKI_CLOSE_WHEN_SHOWN"_qs, u"-1"_qs);
     // fcitx5's Qt module and Xlib keep blocks until exit; leaks are checked elsewhere. A small
     // quarantine keeps the resident memory the program's own, for the soak's measure of it.
-    env.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0:quarantine_size_mb=1"));
+    env.insert(u"ASAN_OPTIONS"_qs, u"detect_leaks=0:quarantine_size_mb=1"_qs);
     if (options_.inputMethod || options_.ibus)
-        env.insert(QStringLiteral("QT_IM_MODULE"), options_.ibus ? QStringLiteral("ibus") : QStringLiteral("fcitx"));
+        env.insert(u"QT_IM_MODULE"_qs, options_.ibus ? u"ibus"_qs : u"fcitx"_qs);
     program_.setProcessEnvironment(env);
-    program_.start(QCoreApplication::applicationDirPath() + QStringLiteral("/yubisaki"), arguments);
+    program_.start(QCoreApplication::applicationDirPath() + u"/yubisaki"_qs);
     if (!program_.waitForStarted(kStartMs))
-        return fail(QStringLiteral("yubisaki: ") + program_.errorString());
+        return fail(u"yubisaki: "_qs + program_.errorString());
     QByteArray output;
     if (!waitUntil([&] {
             output += program_.readAllStandardOutput();
             return output.contains("shown") && !windows().isEmpty();
-        }, timeoutMs))
-        return fail(QStringLiteral("the program showed no window"));
+        }, 30'000))
+        return fail(u"the program showed no window"_qs);
     // Without a window manager nothing gives the new window the keyboard; a person would click it.
     return focus(windows().constFirst());
 }
 
-bool RealDesktop::portOpen() const
-{
-    const QDir fds(QStringLiteral("/proc/%1/fd").arg(program_.processId()));
-    const QString port = QFileInfo(handset_.portPath()).canonicalFilePath();
-    const QFileInfoList all = fds.entryInfoList(QDir::Files | QDir::System);
-    return std::ranges::any_of(all, [&](const QFileInfo& fd) { return fd.symLinkTarget() == port; });
-}
-
 bool RealDesktop::powerOn(int timeoutMs)
 {
-    return key(QStringLiteral("alt+p"))
-           && (waitUntil([&] { return portOpen(); }, timeoutMs) || fail(QStringLiteral("the power switch did not open the port")));
+    // Until one of the program's open files is the handset's port.
+    const QDir fds(u"/proc/%1/fd"_qs.arg(program_.processId()));
+    const QString port = QFileInfo(handset_.portPath()).canonicalFilePath();
+    const auto open = [&](const QFileInfo& fd) { return fd.symLinkTarget() == port; };
+    const auto portOpen = [&] { return std::ranges::any_of(fds.entryInfoList(QDir::Files | QDir::System), open); };
+    return key(u"alt+p"_qs) && (waitUntil(portOpen, timeoutMs) || fail(u"the power switch did not open the port"_qs));
 }
 
 bool RealDesktop::endProgram(int timeoutMs)
@@ -255,39 +230,29 @@ bool RealDesktop::endProgram(int timeoutMs)
     if (program_.state() == QProcess::NotRunning)
         return true;
     // A dialog that closed took the keyboard focus with it.
-    const QList<unsigned long> all = windows();
-    return !all.isEmpty() && focus(all.constFirst()) && key(QStringLiteral("alt+x"))
+    return focus(windows().value(0)) && key(u"alt+x"_qs)
            && waitUntil([&] { return program_.state() == QProcess::NotRunning; }, timeoutMs);
-}
-
-bool RealDesktop::keycode(int code, bool down)
-{
-    if (!x_->display || code == 0)
-        return fail(QStringLiteral("no display or no such key"));
-    XTestFakeKeyEvent(x_->display, unsigned(code), down ? True : False, CurrentTime);
-    XSync(x_->display, False);
-    return true;
 }
 
 bool RealDesktop::press(const QString& name, bool down)
 {
-    if (name.startsWith(u"code:"))
-        return keycode(name.mid(5).toInt(), down);
     static const QHash<QString, QString> kModifiers = {
-        {QStringLiteral("shift"), QStringLiteral("Shift_L")}, {QStringLiteral("ctrl"), QStringLiteral("Control_L")},
-        {QStringLiteral("alt"), QStringLiteral("Alt_L")}, {QStringLiteral("super"), QStringLiteral("Super_L")}};
-    const KeySym keysym = XStringToKeysym(kModifiers.value(name.toLower(), name).toLatin1().constData());
-    return keycode(keysym == NoSymbol ? 0 : int(XKeysymToKeycode(x_->display, keysym)), down) || fail(QStringLiteral("no key ") + name);
+        {u"shift"_qs, u"Shift_L"_qs}, {u"ctrl"_qs, u"Control_L"_qs}, {u"alt"_qs, u"Alt_L"_qs},
+        {u"super"_qs, u"Super_L"_qs}};
+    // An unknown name is NoSymbol, which no key has.
+    const QByteArray keysym = kModifiers.value(name, name).toLatin1();
+    const unsigned code = name.startsWith(u"code:") ? name.mid(5).toUInt()
+                                                    : XKeysymToKeycode(display_, XStringToKeysym(keysym.constData()));
+    if (!display_ || code == 0)
+        return fail(u"no key "_qs + name);
+    XTestFakeKeyEvent(display_, code, down ? True : False, CurrentTime);
+    XSync(display_, False);
+    return true;
 }
 
 bool RealDesktop::key(const QString& chord)
 {
-    // A chord of "+" alone, or one ending in "+", names the plus key.
-    QStringList names = chord.split(u'+');
-    if (chord.endsWith(u'+')) {
-        names.removeLast();
-        names.last() = QStringLiteral("plus");
-    }
+    const QStringList names = chord.split(u'+');
     bool ok = true;
     for (const QString& name : names)
         ok = ok && press(name, true);
@@ -310,12 +275,11 @@ bool RealDesktop::type(const QString& text)
 {
     for (const QChar c : text) {
         const unsigned long keysym = c == u'\n' ? XK_Return : c == u'\t' ? XK_Tab : c.unicode();
-        const int code = int(XKeysymToKeycode(x_->display, keysym));
+        const int code = int(XKeysymToKeycode(display_, keysym));
         if (code == 0 || c.unicode() > 0x7E)
-            return fail(QStringLiteral("cannot type ") + c);
-        const bool shifted = XkbKeycodeToKeysym(x_->display, XKeyCode(code), 0, 0) != keysym;
-        if (!(!shifted || press(QStringLiteral("shift"), true)) || !keycode(code, true) || !keycode(code, false)
-            || !(!shifted || press(QStringLiteral("shift"), false)))
+            return fail(u"cannot type "_qs + c);
+        const QString name = u"code:"_qs + QString::number(code);
+        if (!key(XkbKeycodeToKeysym(display_, XKeyCode(code), 0, 0) == keysym ? name : u"shift+"_qs + name))
             return false;
     }
     return true;
@@ -324,7 +288,7 @@ bool RealDesktop::type(const QString& text)
 QList<unsigned long> RealDesktop::windows() const
 {
     QList<unsigned long> found;
-    Display* d = x_->display;
+    Display* d = display_;
     Window root = 0, parent = 0;
     Window* children = nullptr;
     unsigned count = 0;
@@ -339,8 +303,7 @@ QList<unsigned long> RealDesktop::windows() const
             && pid.size() == sizeof(long) && qint64(*reinterpret_cast<const unsigned long*>(pid.constData())) == program_.processId())
             found.prepend(children[i]);
     }
-    if (children)
-        XFree(children);
+    XFree(children);
     const auto main = std::ranges::find(found, ProgramInfo::Title(), [this](unsigned long w) { return windowTitle(w); });
     if (main != found.end())
         found.move(main - found.begin(), 0);
@@ -349,12 +312,12 @@ QList<unsigned long> RealDesktop::windows() const
 
 QString RealDesktop::windowTitle(unsigned long window) const
 {
-    return QString::fromUtf8(Property(x_->display, window, "_NET_WM_NAME", XInternAtom(x_->display, "UTF8_STRING", False)));
+    return QString::fromUtf8(Property(display_, window, "_NET_WM_NAME", XInternAtom(display_, "UTF8_STRING", False)));
 }
 
 bool RealDesktop::keyboardGrabbed() const
 {
-    Display* d = x_->display;
+    Display* d = display_;
     const int result = XGrabKeyboard(d, DefaultRootWindow(d), False, GrabModeAsync, GrabModeAsync, CurrentTime);
     if (result == GrabSuccess)
         XUngrabKeyboard(d, CurrentTime);
@@ -364,33 +327,22 @@ bool RealDesktop::keyboardGrabbed() const
 
 bool RealDesktop::focus(unsigned long window)
 {
-    XSetInputFocus(x_->display, window, RevertToParent, CurrentTime);
-    XSync(x_->display, False);
-    return true;
-}
-
-bool RealDesktop::click(QPoint inWindow, int button)
-{
-    const QList<unsigned long> all = windows();
-    if (all.isEmpty())
-        return fail(QStringLiteral("no window to click"));
-    run(QStringLiteral("xdotool"), QStringLiteral("mousemove --window %1 %2 %3 click %4")
-                                       .arg(all.constFirst()).arg(inWindow.x()).arg(inWindow.y()).arg(button).split(u' '));
+    XSetInputFocus(display_, window, RevertToParent, CurrentTime);
+    XSync(display_, False);
     return true;
 }
 
 QImage RealDesktop::grab(QRect inWindow, unsigned long window) const
 {
     window = window ? window : windows().value(0);
-    XImage* image = window ? XGetImage(x_->display, window, inWindow.x(), inWindow.y(), unsigned(inWindow.width()),
+    XImage* image = window ? XGetImage(display_, window, inWindow.x(), inWindow.y(), unsigned(inWindow.width()),
                                        unsigned(inWindow.height()), AllPlanes, ZPixmap)
                            : nullptr;
     if (!image)
         return {};
-    QImage out(inWindow.size(), QImage::Format_RGB32);
-    for (int y = 0; y < inWindow.height(); ++y)
-        for (int x = 0; x < inWindow.width(); ++x)
-            out.setPixel(x, y, QRgb(XGetPixel(image, x, y) & 0xFFFFFF));
+    // Xvfb's 24-bit screen keeps a pixel in 32 bits, as RGB32 does.
+    const QImage out = QImage(reinterpret_cast<const uchar*>(image->data), image->width, image->height,
+                              image->bytes_per_line, QImage::Format_RGB32).copy();
     XDestroyImage(image);
     return out;
 }
@@ -420,27 +372,20 @@ int RealDesktop::inputMethodState()
 {
     if (inputMethod_.state() != QProcess::Running)
         return -1;
-    const QByteArray said = options_.ibus ? run(QStringLiteral("ibus"), {QStringLiteral("engine")}).trimmed()
-                                          : run(QStringLiteral("fcitx5-remote"), {}).trimmed();
+    const QByteArray said = run(options_.ibus ? u"ibus engine"_qs : u"fcitx5-remote"_qs).trimmed();
     return said.isEmpty() ? -1 : !options_.ibus ? said.toInt() : said == "anthy" ? kActive : kInactive;
 }
 
-bool RealDesktop::stopInputMethod()
+bool RealDesktop::signalInputMethod(int signal)
 {
-    inputMethod_.kill();
-    return waitUntil([&] { return inputMethod_.state() == QProcess::NotRunning; });
+    return inputMethod_.state() == QProcess::Running && ::kill(pid_t(inputMethod_.processId()), signal) == 0
+           && (signal != SIGKILL || waitUntil([&] { return inputMethod_.state() == QProcess::NotRunning; }));
 }
 
-bool RealDesktop::pauseInputMethod(bool paused)
-{
-    return inputMethod_.state() == QProcess::Running
-           && ::kill(pid_t(inputMethod_.processId()), paused ? SIGSTOP : SIGCONT) == 0;
-}
-
-QByteArray RealDesktop::run(const QString& program, const QStringList& arguments, int timeoutMs)
+QByteArray RealDesktop::run(const QString& command, int timeoutMs)
 {
     QProcess process;
-    if (!launch(process, program, arguments))
+    if (!launch(process, command))
         return {};
     QByteArray output;
     waitUntil([&] {

@@ -21,7 +21,6 @@
 #include <QTemporaryDir>
 
 #include <functional>
-#include <memory>
 
 class RealDesktop : public QObject {
     Q_OBJECT
@@ -35,7 +34,6 @@ public:
     };
     using SettingsEdit = std::function<void(Settings&, KeyMap&, MainWindowSettings&)>;
     explicit RealDesktop(const Options& options);
-    RealDesktop() : RealDesktop(Options{}) {}
     // Ends what is still running: the program, the input method, the bus, the X server.
     ~RealDesktop() override;
 
@@ -54,18 +52,16 @@ public:
     QStringList messages() const;
 
     // Starts the executable from the build's bin folder and waits for its first paint.
-    bool startProgram(const QStringList& arguments = {}, int timeoutMs = 30'000);
+    bool startProgram();
     // Gives the main window the focus and closes it with Alt+X, as a user does; waits for the end.
     bool endProgram(int timeoutMs = 15'000);
     QProcess& program() { return program_; }
     // Alt+P, and until the program holds the handset's port open: a mnemonic clicks its
     // button a moment after the key, and keys typed meanwhile meet a locked box.
     bool powerOn(int timeoutMs = 5000);
-    // Whether the program has the handset's port open now.
-    bool portOpen() const;
     phonesim::Handset& handset() { return handset_; }
 
-    // XTest key events. A chord is keysym names joined by "+" ("a", "shift+comma",
+    // XTest key events. A chord is keysym names joined by "+" ("a", "shift+comma", "plus",
     // "ctrl+space", "Zenkaku_Hankaku"): the first ones held while the last is pressed and released.
     // "shift", "ctrl", "alt" and "super" name the left modifier keys; "code:97" names a key by its
     // X keycode (evdev code + 8): 97 is ろ and 132 is ¥ on a Japanese keyboard.
@@ -75,8 +71,6 @@ public:
     bool keys(const QString& chords);
     // ASCII text, each character by its own key, Shift held only around those that need it.
     bool type(const QString& text);
-    // A mouse click at a point of the program's main window.
-    bool click(QPoint inWindow, int button = 1);
 
     // The program's mapped top-level windows: the main window first, then the newest others.
     QList<unsigned long> windows() const;
@@ -99,21 +93,22 @@ public:
     static constexpr int kActive = 2;
     static constexpr int kInactive = 1;
     int inputMethodState();
-    // fcitx5 ends, as when it crashes or the user quits it; its bus name goes with it.
-    bool stopInputMethod();
-    // fcitx5 stops answering (SIGSTOP), as a hung input method does, or goes on again.
-    bool pauseInputMethod(bool paused);
+    // A signal to fcitx5: SIGSTOP, and it stops answering as a hung input method does; SIGCONT,
+    // and it goes on; SIGKILL, and it ends as when it crashes, its bus name with it.
+    bool signalInputMethod(int signal);
     // Runs a helper program to its end in the desktop's environment; its standard output.
-    QByteArray run(const QString& program, const QStringList& arguments, int timeoutMs = 10'000);
+    // The command is the program and its arguments separated by blanks.
+    QByteArray run(const QString& command, int timeoutMs = 10'000);
 
 private:
-    bool fail(const QString& message);
+    bool fail(const QString& message)
+    {
+        error_ = message;
+        return false;
+    }
     // Starts a helper; with `firstLine`, also waits for the first line of its standard output.
-    bool launch(QProcess& process, const QString& program, const QStringList& arguments,
-                QByteArray* firstLine = nullptr);
-    bool startInputMethod();
+    bool launch(QProcess& process, const QString& command, QByteArray* firstLine = nullptr);
     bool press(const QString& name, bool down);
-    bool keycode(int code, bool down);
 
     Options options_;
     QTemporaryDir home_;
@@ -125,6 +120,5 @@ private:
     QProcess inputMethod_;
     QProcess program_;
     phonesim::Handset handset_;
-    struct XConnection;
-    std::unique_ptr<XConnection> x_;
+    struct _XDisplay* display_ = nullptr; // Xlib's Display
 };
