@@ -5,18 +5,11 @@
 #include "CpuTime.h"
 #include "HandsetKeys.h"
 #include "MainWindowFixture.h"
-#include "core/frmMain.h"
-#include "link/SerialLink.h"
-#include "phonesim/Handset.h"
 #include "platform/SleepingWait.h"
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLineEdit>
 #include <QProcess>
-#include <QPushButton>
-#include <QTest>
-#include <QTimer>
 
 #include <sys/ioctl.h>
 
@@ -68,14 +61,11 @@ private Q_SLOTS:
                 QTimer::singleShot(300, &w, pull);
             } else {
                 handset->setNumber(u"09012345678"_qs);
-                phonesim::Handset::ReplyFaults faults;
-                faults.vanishAfter = 3; // inside the reply
-                handset->setReplyFaults(faults);
+                handset->setReplyFaults({.vanishAfter = 3}); // inside the reply
             }
-            QElapsedTimer clock;
-            clock.start();
+            const QDeadlineTimer twoSeconds(2000);
             w.cmdGetNumber->click(); // the hang-up ends the wait for the reply
-            QVERIFY(clock.elapsed() < 2000 && w.cmdGetNumber->isEnabled());
+            QVERIFY(!twoSeconds.hasExpired() && w.cmdGetNumber->isEnabled());
         } else if (during == u"charge"_qs) {
             // Longer than this test waits: only the lost line can end the read.
             w.setReplyTimeout(60.0f);
@@ -151,7 +141,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, closing);
         QFETCH(int, repeats);
-        const QString twenty = u"abcdefghijklmnopqrst"_qs.repeated(repeats);
+        const QString letters = u"abcdefghijklmnopqrst"_qs.repeated(repeats);
         // The handset runs as its own process, reading the line while the program drains it.
         QProcess phonesim;
         phonesim.start(QCoreApplication::applicationDirPath() + u"/phonesim"_qs, {u"--headless"_qs, u"--paced"_qs});
@@ -168,12 +158,12 @@ private Q_SLOTS:
             w.setReplyTimeout(0.5f);
             // Keys go out on the port the query opened while it waits for a reply that never comes.
             QTimer::singleShot(100, &w, [&] {
-                for (const QChar c : twenty)
+                for (const QChar c : letters)
                     w.typist().TypeCharacter(c);
             });
             w.cmdGetNumber->click();
         } else {
-            w.txtInput->insert(twenty);
+            w.txtInput->insert(letters);
             WaitSeconds(0.2f);
             closing == u"power"_qs ? w.chkPower->setValue(0) : w.cmdExit_Click();
         }
