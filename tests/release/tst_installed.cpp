@@ -64,37 +64,28 @@ private Q_SLOTS:
             QVERIFY(QFile(marker).open(QIODevice::WriteOnly));
         const QStringList before = QDir(bin).entryList(QDir::Files);
         QTemporaryDir home;
-        QProcess program;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const char* name : {"YUBISAKI_HOME", "XDG_CONFIG_HOME", "YUBISAKI_COM1"})
-            env.remove(QString::fromLatin1(name));
-        env.insert(u"HOME"_qs, home.path());
-        env.insert(u"QT_QPA_PLATFORM"_qs, u"offscreen"_qs);
-        env.insert(u"YUBISAKI_CLOSE_WHEN_SHOWN"_qs, u"0"_qs);
-        env.insert(u"YUBISAKI_MESSAGE_LOG"_qs, home.filePath(u"messages"_qs));
-        env.insert(u"ASAN_OPTIONS"_qs, u"detect_leaks=0"_qs);
-        program.setProcessEnvironment(env);
-        program.start(bin + u"yubisaki"_qs, QStringList());
-        QVERIFY(program.waitForFinished(60'000));
-        const QString said = QString::fromLocal8Bit(program.readAllStandardOutput());
+        // A user's environment, with none of the variables that choose another folder or port.
+        const QStringList env = u"-u YUBISAKI_HOME -u XDG_CONFIG_HOME -u YUBISAKI_COM1 QT_QPA_PLATFORM=offscreen "
+                                "YUBISAKI_CLOSE_WHEN_SHOWN=0 ASAN_OPTIONS=detect_leaks=0"_qs.split(u' ');
+        const QString messages = home.filePath(u"messages"_qs);
+        int code = -1;
+        const QString said = run(u"env"_qs,
+                                 env + QStringList{u"HOME="_qs + home.path(), u"YUBISAKI_MESSAGE_LOG="_qs + messages,
+                                                   bin + u"yubisaki"_qs},
+                                 &code);
         const QStringList after = QDir(bin).entryList(QDir::Files);
         QFile::remove(marker);
-        QCOMPARE(program.exitCode(), 0);
-        QVERIFY2(!QFileInfo::exists(home.filePath(u"messages"_qs)), "the program showed a message");
+        QVERIFY2(code == 0, qPrintable(said));
+        QVERIFY2(!QFileInfo::exists(messages), "the program showed a message");
 
-        // The probe says which folder and which help file the program uses.
-        QString folder, help;
-        for (const QString& line : said.split(u'\n')) {
-            if (line.startsWith(u"folder "_qs))
-                folder = line.mid(7);
-            else if (line.startsWith(u"help "_qs))
-                help = line.mid(5);
-        }
-        QCOMPARE(folder, portable ? bin : home.path() + u"/.config/yubisaki/"_qs);
+        // The probe says which folder and which help file the program uses, a line each.
+        const QString folder = portable ? bin : home.path() + u"/.config/yubisaki/"_qs;
+        QVERIFY2(said.contains(u"\nfolder "_qs + folder + u'\n'), qPrintable(said));
         for (const char* name : {"setting.ini", "keymap.ini"})
             QVERIFY2(QFileInfo(folder + QString::fromLatin1(name)).isFile(), name);
         if (!portable)
             QCOMPARE(after, before);
+        const QString help = said.section(u"\nhelp "_qs, 1, 1).section(u'\n', 0, 0);
         QVERIFY2(QFileInfo(help).isFile(), qPrintable(said));
         QCOMPARE(QFileInfo(help).canonicalFilePath(),
                  QFileInfo(prefix + u"/share/yubisaki/yubisaki.chm"_qs).canonicalFilePath());
