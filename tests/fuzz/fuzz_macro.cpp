@@ -7,9 +7,6 @@
 #include "settings/Settings.h"
 #include "Require.h"
 
-#include <cstddef>
-#include <cstdint>
-
 namespace {
 
 class CountingHost : public MacroHost {

@@ -11,17 +11,13 @@
 #include "link/ReplyReader.h"
 #include "link/SerialLink.h"
 #include "phonesim/Handset.h"
-#include "platform/MessageBoxes.h"
 #include "platform/SleepingWait.h"
 #include "settings/Settings.h"
 
 #include <QApplication>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTimer>
 
-#include <cstddef>
-#include <cstdint>
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -44,12 +40,6 @@ struct Rig {
         port.setReceiveThreshold(1);
     }
 
-    int waitingInDevice() const
-    {
-        int n = 0;
-        return ::ioctl(device, FIONREAD, &n) == 0 ? n : 0;
-    }
-
     // Events run until every byte sent has been taken from the device and the port.
     bool drained()
     {
@@ -58,8 +48,10 @@ struct Rig {
         QTimer poll;
         QObject::connect(&poll, &QTimer::timeout, &wait, &SleepingWait::wake);
         poll.start(2);
-        return wait.until(QDeadlineTimer(10'000),
-                          [this] { return port.pendingCount() == 0 && waitingInDevice() == 0; });
+        int inDevice = 0;
+        return wait.until(QDeadlineTimer(10'000), [&] {
+            return port.pendingCount() == 0 && ::ioctl(device, FIONREAD, &inDevice) == 0 && inDevice == 0;
+        });
     }
 
     phonesim::Handset handset;
