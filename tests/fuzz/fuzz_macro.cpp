@@ -9,8 +9,7 @@
 
 namespace {
 
-class CountingHost : public MacroHost {
-public:
+struct CountingHost : MacroHost {
     long commands = 0;
     void ProcessEvents() override { ++commands; }
     bool TakeAbort() override { return commands > 20'000; }
