@@ -48,6 +48,7 @@ private Q_SLOTS:
             QVERIFY(port.watchingLines());
         }
         const auto pull = [&] { modemLines ? void(lines = TIOCM_CTS) : handset->hangUp(); };
+        bool lostDuringRead = during != u"charge"_qs; // only a charge is being read
 
         if (during == u"typing"_qs) {
             w.txtInput->insert(u"abc"_qs);
@@ -72,7 +73,6 @@ private Q_SLOTS:
             w.chkGetStatus->setValue(1);
             // Lost while the handler waits for the charge's next digit (it reads with receive
             // events off), from inside that wait.
-            bool lostDuringRead = false;
             connect(handset.get(), &phonesim::Handset::bytesSent, &w, [&] {
                 QTimer::singleShot(200, handset.get(), [&] {
                     lostDuringRead = port.receiveThreshold() == 0 && port.pendingCount() == 0;
@@ -80,8 +80,6 @@ private Q_SLOTS:
                 });
             });
             handset->send(QByteArray("\xE2\x92", 2));
-            QVERIFY(QTest::qWaitFor([&] { return !boxes->shown.isEmpty(); }, 5000));
-            QVERIFY(lostDuringRead);
         } else if (during == u"macro"_qs) {
             connect(handset.get(), &phonesim::Handset::eventDecoded, &w, [&] {
                 if (handset->events().size() == 5)
@@ -101,6 +99,7 @@ private Q_SLOTS:
         WaitSeconds(0.5f);
         QCOMPARE(boxes->shown.size(), 1);
         QCOMPARE(boxes->shown[0].text, SerialLink::CablePulledText());
+        QVERIFY(lostDuringRead);
 
         // Nothing spins or polls meanwhile.
         QVERIFY(!port.watchingLines());
