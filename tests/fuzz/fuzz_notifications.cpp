@@ -58,11 +58,9 @@ struct Rig {
     int device = -1;
     ScriptedMessageBoxes boxes;
     QWidget window;
-    ToggleButton chkPower{u"chkPower"_qs, u"電源"_qs, &window};
-    ToggleButton chkGetStatus{u"chkGetStatus"_qs, u"受信"_qs, &window};
+    ToggleButton chkPower{u"chkPower"_qs, u"電源"_qs, &window}, chkGetStatus{u"chkGetStatus"_qs, u"受信"_qs, &window};
     QPushButton cmdGetNumber{&window};
-    QLineEdit txtInput{&window};
-    QLineEdit txtNonArea{&window};
+    QLineEdit txtInput{&window}, txtNonArea{&window};
     AntennaPicture picAntena{&window};
     LogBox txtInputBuffer{&window};
     SerialPortService port;
