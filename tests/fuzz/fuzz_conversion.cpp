@@ -6,9 +6,6 @@
 #include "textentry/mdlGetBinary.h"
 #include "Require.h"
 
-#include <cstddef>
-#include <cstdint>
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const QString text(reinterpret_cast<const QChar*>(data), qsizetype(size / 2));

@@ -7,13 +7,9 @@
 #include "settings/Settings.h"
 #include "Require.h"
 
-#include <cstddef>
-#include <cstdint>
-
 namespace {
 
-class CountingHost : public MacroHost {
-public:
+struct CountingHost : MacroHost {
     long commands = 0;
     void ProcessEvents() override { ++commands; }
     bool TakeAbort() override { return commands > 20'000; }

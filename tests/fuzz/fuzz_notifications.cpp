@@ -11,17 +11,13 @@
 #include "link/ReplyReader.h"
 #include "link/SerialLink.h"
 #include "phonesim/Handset.h"
-#include "platform/MessageBoxes.h"
 #include "platform/SleepingWait.h"
 #include "settings/Settings.h"
 
 #include <QApplication>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTimer>
 
-#include <cstddef>
-#include <cstdint>
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -44,12 +40,6 @@ struct Rig {
         port.setReceiveThreshold(1);
     }
 
-    int waitingInDevice() const
-    {
-        int n = 0;
-        return ::ioctl(device, FIONREAD, &n) == 0 ? n : 0;
-    }
-
     // Events run until every byte sent has been taken from the device and the port.
     bool drained()
     {
@@ -58,19 +48,19 @@ struct Rig {
         QTimer poll;
         QObject::connect(&poll, &QTimer::timeout, &wait, &SleepingWait::wake);
         poll.start(2);
-        return wait.until(QDeadlineTimer(10'000),
-                          [this] { return port.pendingCount() == 0 && waitingInDevice() == 0; });
+        int inDevice = 0;
+        return wait.until(QDeadlineTimer(10'000), [&] {
+            return port.pendingCount() == 0 && ::ioctl(device, FIONREAD, &inDevice) == 0 && inDevice == 0;
+        });
     }
 
     phonesim::Handset handset;
     int device = -1;
     ScriptedMessageBoxes boxes;
     QWidget window;
-    ToggleButton chkPower{u"chkPower"_qs, u"電源"_qs, &window};
-    ToggleButton chkGetStatus{u"chkGetStatus"_qs, u"受信"_qs, &window};
+    ToggleButton chkPower{u"chkPower"_qs, u"電源"_qs, &window}, chkGetStatus{u"chkGetStatus"_qs, u"受信"_qs, &window};
     QPushButton cmdGetNumber{&window};
-    QLineEdit txtInput{&window};
-    QLineEdit txtNonArea{&window};
+    QLineEdit txtInput{&window}, txtNonArea{&window};
     AntennaPicture picAntena{&window};
     LogBox txtInputBuffer{&window};
     SerialPortService port;

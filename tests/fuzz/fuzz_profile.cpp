@@ -6,9 +6,6 @@
 #include "settings/SettingsNumbers.h"
 #include "Require.h"
 
-#include <cstddef>
-#include <cstdint>
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const QString text = Cp932::Decode(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)));
