@@ -9,15 +9,6 @@
 #include <QSignalSpy>
 #include <QTest>
 
-using phonesim::WireDecoder;
-using phonesim::WireEvent;
-
-namespace {
-
-QByteArray frame(KeyCode code) { return QByteArray::fromHex("f202010000") + code.bytes(); }
-
-} // namespace
-
 class TestHandset : public QObject {
     Q_OBJECT
     // The handset reading at 600 baud, and a port at its other end.
@@ -45,14 +36,15 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QStringList>("events"); // garbage left out
+        const QByteArray a = QByteArray::fromHex("f202010000010406"), ka = QByteArray::fromHex("f202010000020201");
         QTest::newRow("a query in a row")
             << QByteArray("AT-WT=0\r") + QByteArray::fromHex("8e") + QByteArray::fromHex("b30d0002") + QByteArray(34, '\0')
             << QStringList{u"at AT-WT=0"_qs, u"request number"_qs, u"request model"_qs};
-        QTest::newRow("half a header, then a frame") << QByteArray::fromHex("f20201") + frame({1, 4, 6})
+        QTest::newRow("half a header, then a frame") << QByteArray::fromHex("f20201") + a
                                                      << QStringList{u"key 1 4 6 a"_qs};
-        QTest::newRow("AT without CR, then a frame") << QByteArray("AT-W") + frame({2, 2, 1}) << QStringList{u"key 2 2 1 か"_qs};
+        QTest::newRow("AT without CR, then a frame") << QByteArray("AT-W") + ka << QStringList{u"key 2 2 1 か"_qs};
         QTest::newRow("model request cut short, then a frame")
-            << QByteArray::fromHex("b30d000200000001") + frame({1, 4, 6}) << QStringList{u"key 1 4 6 a"_qs};
+            << QByteArray::fromHex("b30d000200000001") + a << QStringList{u"key 1 4 6 a"_qs};
     }
 
     void patternsAtEverySplit()
@@ -60,13 +52,13 @@ private Q_SLOTS:
         QFETCH(QByteArray, bytes);
         QFETCH(QStringList, events);
         for (qsizetype split = 0; split <= bytes.size(); ++split) {
-            WireDecoder decoder;
+            phonesim::WireDecoder decoder;
             QStringList got;
             QByteArray all;
             for (const QByteArray& part : {bytes.left(split), bytes.mid(split)})
-                for (const WireEvent& e : decoder.feed(part)) {
+                for (const phonesim::WireEvent& e : decoder.feed(part)) {
                     all += e.bytes;
-                    if (e.type != WireEvent::Type::Garbage)
+                    if (e.type != phonesim::WireEvent::Type::Garbage)
                         got << e.describe();
                 }
             QCOMPARE(got, events);
