@@ -6,7 +6,6 @@
 #include <QSignalSpy>
 
 using Faults = phonesim::Handset::ReplyFaults;
-using phonesim::WireEvent;
 
 Q_DECLARE_METATYPE(Faults)
 
@@ -75,7 +74,8 @@ private Q_SLOTS:
         QFETCH(QString, pdcType);
         QFETCH(QStringList, wire);
 
-        frmMain& w = start(powerOn);
+        frmMain& w = openWindow();
+        w.chkPower->setValue(powerOn);
         w.setReplyTimeout(1.0f);
         w.settings().PdcType = u"D503i"_qs;
         w.settings().REUDOcable = 1;
@@ -98,9 +98,9 @@ private Q_SLOTS:
         QCOMPARE(logLines(w), lines);
         QCOMPARE(w.settings().PdcType, pdcType);
         QVERIFY(handset->waitForEvents(int(before + wire.size()), 5000));
-        const QList<WireEvent> events = handset->events().mid(before);
+        const QList<phonesim::WireEvent> events = handset->events().mid(before);
         QStringList seen;
-        for (const WireEvent& e : events)
+        for (const phonesim::WireEvent& e : events)
             seen << e.describe().section(u' ', 0, 1);
         QCOMPARE(seen, wire);
         // The handset gets a tenth of a second after the number's reply before the model request.
@@ -149,10 +149,10 @@ private Q_SLOTS:
         QFETCH(QStringList, lines);
         QFETCH(int, sentinelMs);
 
-        frmMain& w = start(true, args);
+        frmMain& w = openWindow(args);
         w.setReplyTimeout(0.3f);
+        w.chkPower->setValue(1);
         w.chkGetStatus->setValue(1);
-        QCOMPARE(w.mscCOM().receiveThreshold(), 1);
         QSignalSpy area(w.txtNonArea, &QLineEdit::textChanged);
 
         handset->send(bytes);
@@ -173,19 +173,11 @@ private Q_SLOTS:
 
     void modelNameFromSerial()
     {
-        // A range's last code, the code after it, a lone code after a range, and the gap before it.
+        // A range's last code, the code after it (which a later, higher range would take without
+        // its lower bound), and a lone code after a range.
         QCOMPARE(ModelNameFromSerial(u"NMABL"_qs), u"P504i"_qs);
         QCOMPARE(ModelNameFromSerial(u"NMABM"_qs), u"不明"_qs);
         QCOMPARE(ModelNameFromSerial(u"NNEIS"_qs), u"N502it"_qs);
-        QCOMPARE(ModelNameFromSerial(u"NNEIR"_qs), u"不明"_qs);
-    }
-
-private:
-    frmMain& start(bool powerOn, const QStringList& args = {})
-    {
-        if (openWindow(args); powerOn)
-            window->chkPower->setValue(1);
-        return *window;
     }
 };
 
