@@ -47,93 +47,82 @@ class TestSerialLink : public QObject {
 private Q_SLOTS:
     void init()
     {
-        handset = std::make_unique<phonesim::Handset>();
+        rig.emplace();
         QString error;
-        QVERIFY2(handset->start(&error), qPrintable(error));
-        qputenv("YUBISAKI_COM3", handset->portPath().toLocal8Bit());
-        port = std::make_unique<SerialPortService>();
-        boxes = std::make_unique<ScriptedMessageBoxes>();
-        settings = Settings{};
-        settings.ComPort = 3; // YUBISAKI_COM3
-        link = std::make_unique<SerialLink>(*port, settings);
+        QVERIFY2(rig->handset.start(&error), qPrintable(error));
+        qputenv("YUBISAKI_COM3", rig->handset.portPath().toLocal8Bit());
+        rig->settings.ComPort = 3; // YUBISAKI_COM3
     }
 
-    void cleanup()
-    {
-        link.reset();
-        port.reset();
-        boxes.reset();
-        handset.reset();
-        qunsetenv("YUBISAKI_COM3");
-    }
+    void cleanup() { rig.reset(); }
 
     void aPlainCableGetsKeysAloneAtTheLineSettings()
     {
         // Any value but 1 is a plain cable: nothing but the keys is written. The cable's commands
         // are pinned by the flood below and by the query's own opening.
-        settings.REUDOcable = 2;
+        rig->settings.REUDOcable = 2;
         // Opened before the port takes the device for itself: only root may open it after that.
-        const int fd = ::open(handset->portPath().toLocal8Bit().constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
+        const int fd = ::open(rig->handset.portPath().toLocal8Bit().constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
         QVERIFY(fd >= 0);
-        QVERIFY(!link->OpenForUse().failed());
-        QCOMPARE(port->settingsText(), u"600,e,8,1"_qs);
+        QVERIFY(!rig->link.OpenForUse().failed());
+        QCOMPARE(rig->port.settingsText(), u"600,e,8,1"_qs);
         // The device itself runs at 600 baud, 8 data bits, 1 stop bit (a pty drops the parity bit).
         termios tio{};
         QCOMPARE(tcgetattr(fd, &tio), 0);
         ::close(fd);
         QVERIFY(cfgetospeed(&tio) == B600 && (tio.c_cflag & CSIZE) == CS8 && !(tio.c_cflag & CSTOPB));
-        link->SendKeyCode(PhoneKeyCodes::OK);
-        QVERIFY(!link->Close().failed());
-        QVERIFY(handset->waitForReceived(8, 5000));
-        QCOMPARE(handset->received(), frame(PhoneKeyCodes::OK));
-        QVERIFY(boxes->shown.isEmpty());
+        rig->link.SendKeyCode(PhoneKeyCodes::OK);
+        QVERIFY(!rig->link.Close().failed());
+        QVERIFY(rig->handset.waitForReceived(8, 5000));
+        QCOMPARE(rig->handset.received(), frame(PhoneKeyCodes::OK));
+        QVERIFY(rig->boxes.shown.isEmpty());
     }
 
     void aFloodIsHeldBackAndCutWhole()
     {
         // Far more than the device buffer holds: the device gets only its share ahead of the line,
         // so closing drops the rest whole and nothing of it follows the off command.
-        settings.REUDOcable = 1;
-        QVERIFY(!link->OpenForUse().failed());
+        rig->settings.REUDOcable = 1;
+        QVERIFY(!rig->link.OpenForUse().failed());
         QByteArray expected("ATQ1%B0\rAT-WT=1\r");
         for (int i = 0; i < 5000; ++i) {
             const KeyCode& code = i % 2 ? PhoneKeyCodes::Up : PhoneKeyCodes::Down;
-            link->SendKeyCode(code);
+            rig->link.SendKeyCode(code);
             expected += frame(code);
         }
-        QVERIFY(handset->waitForReceived(64, 5000));
-        QVERIFY(!link->Close().failed());
-        QVERIFY(QTest::qWaitFor([&] { return handset->received().endsWith("\rAT-WT=0\r"); }, 5000));
+        QVERIFY(rig->handset.waitForReceived(64, 5000));
+        QVERIFY(!rig->link.Close().failed());
+        QVERIFY(QTest::qWaitFor([&] { return rig->handset.received().endsWith("\rAT-WT=0\r"); }, 5000));
         WaitSeconds(0.3f);
-        const QByteArray sent = handset->received().chopped(9);
+        const QByteArray sent = rig->handset.received().chopped(9);
         QVERIFY2(sent.size() < 2 * SerialPortService::kTransmitBuffer && expected.startsWith(sent)
                      && sent.size() % 8 == 0,
                  qPrintable(QString::number(sent.size())));
-        QVERIFY(boxes->shown.isEmpty());
+        QVERIFY(rig->boxes.shown.isEmpty());
     }
 
     void receiveEventsOneBytePerRunAndOneForAHangUp()
     {
-        QVERIFY(!link->OpenForUse().failed());
+        QVERIFY(!rig->link.OpenForUse().failed());
         QByteArray seen;
         int runs = 0;
         bool consume = true;
-        connect(port.get(), &SerialPortService::receiveEvent, this, [&] {
+        connect(&rig->port, &SerialPortService::receiveEvent, this, [&] {
             ++runs;
             quint8 b = 0;
-            if (consume && !port->readByte(b).failed())
+            if (consume && !rig->port.readByte(b).failed())
                 seen.append(char(b));
         });
-        handset->send(QByteArray::fromHex("c78180"));
-        QVERIFY(QTest::qWaitFor([&] { return port->pendingCount() == 3; }, 2000));
+        rig->handset.send(QByteArray::fromHex("c78180"));
+        QVERIFY(QTest::qWaitFor([&] { return rig->port.pendingCount() == 3; }, 2000));
         QCOMPARE(runs, 0); // the threshold is 0 until someone asks for events
-        port->setReceiveThreshold(1);
+        rig->port.setReceiveThreshold(1);
         QTRY_COMPARE_WITH_TIMEOUT(seen, QByteArray::fromHex("c78180"), 2000);
         QCOMPARE(runs, 3);
 
         // A handler that leaves its byte is not run again until another byte arrives.
         consume = false;
-        handset->send(QByteArray::fromHex("c1"));
+        rig->handset.send(QByteArray::fromHex("c1"));
         QVERIFY(QTest::qWaitFor([&] { return runs == 4; }, 2000));
         const double before = cpuSeconds();
         WaitSeconds(0.2f);
@@ -142,39 +131,39 @@ private Q_SLOTS:
 
         // A hang-up is one more run, however long it lasts, and leaves nothing to read.
         quint8 b = 0;
-        QVERIFY(!port->readByte(b).failed());
-        handset->hangUp();
+        QVERIFY(!rig->port.readByte(b).failed());
+        rig->handset.hangUp();
         QVERIFY(QTest::qWaitFor([&] { return runs == 5; }, 5000));
         WaitSeconds(0.5f);
         QVERIFY2(cpuSeconds() - before < 0.3, qPrintable(QString::number(cpuSeconds() - before)));
         QCOMPARE(runs, 5);
-        QVERIFY(port->isOpen() && port->hungUp());
-        QCOMPARE(port->pendingCount(), 0);
+        QVERIFY(rig->port.isOpen() && rig->port.hungUp());
+        QCOMPARE(rig->port.pendingCount(), 0);
     }
 
     void portHeldByAnotherProgram()
     {
         // Held by another port, with its lock file, as another program holds it. A device that is
         // not there at all goes the same way, and its message is the main window's test.
-        QSerialPort holder(handset->portPath());
+        QSerialPort holder(rig->handset.portPath());
         QVERIFY(holder.open(QIODevice::ReadWrite));
-        const PortError error = link->OpenForUse();
+        const PortError error = rig->link.OpenForUse();
         holder.close();
         QCOMPARE(error.number, PortErrorNumber::PortInUse);
         QVERIFY(SerialLink::ReportPowerSwitchError(error));
         // Keys written to the closed port meanwhile are told once, and again after a fresh opening.
-        link->SendKeyCode(PhoneKeyCodes::Up);
-        link->SendKeyCode(PhoneKeyCodes::Up);
-        QCOMPARE(boxes->shown.size(), 2);
-        QCOMPARE(boxes->shown[0].text, SerialLink::PortInUseText());
-        QCOMPARE(boxes->shown[0].icon, MsgIcon::Critical);
-        QVERIFY2(boxes->shown[1].text.contains(u"エラー番号   : 8018\r\n"_qs), qPrintable(boxes->shown[1].text));
-        QCOMPARE(boxes->shown[1].icon, MsgIcon::None);
+        rig->link.SendKeyCode(PhoneKeyCodes::Up);
+        rig->link.SendKeyCode(PhoneKeyCodes::Up);
+        QCOMPARE(rig->boxes.shown.size(), 2);
+        QCOMPARE(rig->boxes.shown[0].text, SerialLink::PortInUseText());
+        QCOMPARE(rig->boxes.shown[0].icon, MsgIcon::Critical);
+        QVERIFY2(rig->boxes.shown[1].text.contains(u"エラー番号   : 8018\r\n"_qs), qPrintable(rig->boxes.shown[1].text));
+        QCOMPARE(rig->boxes.shown[1].icon, MsgIcon::None);
         // Nothing is left behind: the next try opens as soon as the device is free.
-        QVERIFY(!link->OpenForUse().failed());
-        link->Close();
-        link->SendKeyCode(PhoneKeyCodes::Up);
-        QCOMPARE(boxes->shown.size(), 3);
+        QVERIFY(!rig->link.OpenForUse().failed());
+        rig->link.Close();
+        rig->link.SendKeyCode(PhoneKeyCodes::Up);
+        QCOMPARE(rig->boxes.shown.size(), 3);
     }
 
     void ledgerDrainsAtTheLineSpeed_data()
@@ -243,11 +232,15 @@ private Q_SLOTS:
     }
 
 private:
-    std::unique_ptr<phonesim::Handset> handset;
-    std::unique_ptr<SerialPortService> port;
-    std::unique_ptr<ScriptedMessageBoxes> boxes;
-    Settings settings;
-    std::unique_ptr<SerialLink> link;
+    // The handset at the other end, the port to it and the link over it, torn down in reverse.
+    struct Rig {
+        phonesim::Handset handset;
+        SerialPortService port;
+        ScriptedMessageBoxes boxes;
+        Settings settings;
+        SerialLink link{port, settings};
+    };
+    std::optional<Rig> rig;
 };
 
 QTEST_GUILESS_MAIN(TestSerialLink)
