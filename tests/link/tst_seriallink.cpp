@@ -232,11 +232,12 @@ private Q_SLOTS:
     }
 
 private:
-    // The handset at the other end, the port to it and the link over it, torn down in reverse.
+    // The handset at the other end, the port to it and the link over it, torn down in reverse:
+    // the link and the port first, the handset last.
     struct Rig {
         phonesim::Handset handset;
-        SerialPortService port;
         ScriptedMessageBoxes boxes;
+        SerialPortService port;
         Settings settings;
         SerialLink link{port, settings};
     };
