@@ -16,6 +16,8 @@
 #include <QSerialPort>
 #include <QTest>
 
+#include <optional>
+
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
