@@ -30,9 +30,7 @@ private Q_SLOTS:
 // and switching off, the fault tests.
 void TestFrmMain::powerSwitchAndTheExitOrder()
 {
-    Settings settings;
-    settings.REUDOcable = 1;
-    frmMain& w = startWindow(settings);
+    frmMain& w = startWindow(Settings{.REUDOcable = 1});
     const QByteArray before = fileBytes(settingsPath());
     QVERIFY(w.txtInput->isReadOnly() && !w.mscCOM().isOpen());
     QTest::mouseClick(w.chkPower, Qt::LeftButton);

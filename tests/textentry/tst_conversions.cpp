@@ -56,11 +56,9 @@ private Q_SLOTS:
         // Upper case is matched as lower; "nn" is ん at once, and another doubled letter a small
         // つ before the syllable it begins.
         QCOMPARE(TypeRomaji(u"KAnnakkA"), u"かんあっか"_qs);
-        QSet<QString> spellings;
+        // An upper-case entry, or a second one for the same spelling, is never matched: it fails here.
         for (const RomajiEntry& entry : RomajiTable()) {
             const QString romaji = entry.romaji.toString();
-            QVERIFY2(!spellings.contains(romaji) && romaji == romaji.toLower(), qPrintable(romaji));
-            spellings.insert(romaji);
             QCOMPARE(TypeRomaji(romaji), entry.kana.toString());
             for (const QChar ch : entry.kana) {
                 KeyCode code;
@@ -68,7 +66,7 @@ private Q_SLOTS:
                 QVERIFY2(GetKeyCode(QStringView(&ch, 1), code) || voiced != VoicedKanaTable().end(), qPrintable(romaji));
             }
         }
-        QVERIFY(spellings.size() > 100);
+        QVERIFY(RomajiTable().size() > 100);
     }
 
     // The text is lower-cased before the lookup, so an upper-case key could never match; a key in

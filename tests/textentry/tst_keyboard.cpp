@@ -78,8 +78,7 @@ private Q_SLOTS:
         QTest::mouseClick(w.chkIMEON, Qt::LeftButton);
         QVERIFY(w.chkAlphaOrKana->isEnabled() && w.mnuIME[0]->isChecked() && w.mnuIME[2]->isEnabled() && lampRed());
         w.mnuIME[1]->trigger();
-        QCOMPARE(w.chkAlphaOrKana->text(), u"あ"_qs);
-        QCOMPARE(w.mnuIME[1]->text(), u"あ"_qs);
+        QCOMPARE((QStringList{w.chkAlphaOrKana->text(), w.mnuIME[1]->text()}), (QStringList{u"あ"_qs, u"あ"_qs}));
         QTest::sendKeyEvent(QTest::Click, w.txtInput, Qt::Key_Zenkaku_Hankaku, QString(), Qt::NoModifier);
         QVERIFY(w.chkIMEON->value() == 0 && !w.mnuIME[1]->isEnabled() && !lampRed());
         // With IME off the mode keys leave the modes alone.
@@ -110,11 +109,10 @@ private Q_SLOTS:
     {
         RecordingDesktopServices desktop;
         frmMain& w = start(Kana);
-        // Untypeable characters of every kind: nothing stays that could block.
-        for (const QString& text : {u"😀😀"_qs, QString(QChar(0xD800)) + QChar(0xD800) + u"xy"_qs, u"漢字漢字漢"_qs}) {
-            w.txtInput->insert(text);
-            QVERIFY2(w.txtInput->text().isEmpty(), qPrintable(w.txtInput->text()));
-        }
+        // Untypeable characters of every kind, nothing else: nothing stays that could block. Those
+        // among typeable ones are the input method's test.
+        w.txtInput->insert(u"😀漢"_qs + QChar(0xD800) + u"字"_qs);
+        QVERIFY2(w.txtInput->text().isEmpty(), qPrintable(w.txtInput->text()));
         // ConvertKana beeps for what it cannot place, and the text waits in the box.
         w.txtInput->insert(u"é"_qs);
         QCOMPARE(desktop.beeps, 1);
