@@ -69,14 +69,13 @@ void TestFrmMain::failedOpeningUnticks()
     QCOMPARE(boxes->shown.size(), 2);
     w.chkPower->setValue(0);
     QVERIFY(QFile::setPermissions(device, ::geteuid() == 0 ? QFile::ReadOwner | QFile::WriteOwner : QFileDevice::Permissions()));
-    const int code = inChild(true, [&] {
+    QCOMPARE(inChild(true, [&] {
         w.chkPower->setValue(1);
         const QString shown = boxes->shown.value(2).text;
         qInfo("shown: %s", qPrintable(shown));
         const bool told = shown.contains(u"権限がありません"_qs) && shown.contains(u"dialout"_qs);
         return told && w.chkPower->value() == 0 ? 0 : 1;
-    });
-    QCOMPARE(code, 0);
+    }), 0);
 }
 
 void TestFrmMain::killedCopyDoesNotBlock()
