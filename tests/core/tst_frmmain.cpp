@@ -25,9 +25,9 @@ private Q_SLOTS:
     void hugePasteLeavesTheWindowFree();
 };
 
-// The switch opens the port; at exit the cable's off command goes before setting.ini is written.
-// The bytes the cable's commands are, the link's test; the off command last on the wire at exit,
-// and switching off, the fault tests.
+// The switch opens the port; at exit the cable's off command goes out before setting.ini is
+// written. What the cable's commands are is the link's test; that the off command is the last
+// thing on the wire at exit, and switching off, are the fault tests'.
 void TestFrmMain::powerSwitchAndTheExitOrder()
 {
     frmMain& w = startWindow(Settings{.REUDOcable = 1});
