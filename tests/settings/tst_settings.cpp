@@ -6,7 +6,6 @@
 #include "settings/LoadSettings.h"
 #include "settings/MacroFields.h"
 #include "settings/MacroTitle.h"
-#include "settings/SettingsFiles.h"
 #include "settings/SettingsNumbers.h"
 
 #include <QDir>
@@ -61,8 +60,7 @@ private Q_SLOTS:
     void macroListFollowsVerAndFiles();
     void badFilesAreReadAndKept_data();
     void badFilesAreReadAndKept();
-    void failedWriteKeepsTheOldFile_data();
-    void failedWriteKeepsTheOldFile();
+    void oldFilesAreKept();
 
 private:
     std::unique_ptr<QTemporaryDir> dir_;
@@ -79,37 +77,34 @@ void TestSettings::init()
 void TestSettings::numbers_data()
 {
     QTest::addColumn<QString>("text");
-    QTest::addColumn<int>("int16");
-    QTest::addColumn<qint64>("int32");
+    QTest::addColumn<QList<qint64>>("ints"); // as 16 and as 32 bits
     QTest::addColumn<float>("single");
     QTest::addColumn<QString>("written");
-    QTest::newRow("2.5 to even") << u"2.5"_qs << 2 << qint64(2) << 2.5f << u"2.5"_qs;
-    QTest::newRow("blanks inside, sign") << u"- 1 2\t3"_qs << -123 << qint64(-123) << -123.0f << u"-123"_qs;
-    QTest::newRow("beyond 32 bits") << u"-1e12"_qs << -32768 << qint64(INT_MIN) << -1e12f << u"-1000000000000"_qs;
-    QTest::newRow("1.28 without float noise") << u"1.28"_qs << 1 << qint64(1) << 1.28f << u"1.28"_qs;
+    using Ints = QList<qint64>;
+    QTest::newRow("2.5 to even") << u"2.5"_qs << Ints{2, 2} << 2.5f << u"2.5"_qs;
+    QTest::newRow("blanks inside, sign") << u"- 1 2\t3"_qs << Ints{-123, -123} << -123.0f << u"-123"_qs;
+    QTest::newRow("beyond 32 bits") << u"-1e12"_qs << Ints{-32768, INT_MIN} << -1e12f << u"-1000000000000"_qs;
+    QTest::newRow("1.28 without float noise") << u"1.28"_qs << Ints{1, 1} << 1.28f << u"1.28"_qs;
     // Found by fuzzing: 1e28 read back as its neighbour, which seven digits wrote differently,
     // so every start and exit would have changed the file.
-    QTest::newRow("1e28 does not drift") << u"1e28"_qs << 32767 << qint64(INT_MAX) << 1e28f
+    QTest::newRow("1e28 does not drift") << u"1e28"_qs << Ints{32767, INT_MAX} << 1e28f
                                          << u"9999999000000000000000000000"_qs;
-    QTest::newRow("its neighbour neither") << u"1.00000006e28"_qs << 32767 << qint64(INT_MAX) << 1.00000006e28f
+    QTest::newRow("its neighbour neither") << u"1.00000006e28"_qs << Ints{32767, INT_MAX} << 1.00000006e28f
                                            << u"10000001000000000000000000000"_qs;
 }
 
 void TestSettings::numbers()
 {
     QFETCH(QString, text);
-    QFETCH(int, int16);
-    QFETCH(qint64, int32);
+    QFETCH(QList<qint64>, ints);
     QFETCH(float, single);
     QFETCH(QString, written);
-    QCOMPARE(int(ToInt16(text)), int16);
-    QCOMPARE(qint64(ToInt32(text)), int32);
+    QCOMPARE((QList<qint64>{ToInt16(text), ToInt32(text)}), ints);
     // Exact comparisons: QCOMPARE takes floats as equal within a few units of the last place.
     QVERIFY(ToSingle(text) == single);
-    const QString once = FormatSingle(single);
-    QCOMPARE(once, written);
+    QCOMPARE(FormatSingle(single), written);
     // Written and read back, the very same value, and so the same text at every exit.
-    QVERIFY2(ToSingle(once) == single, qPrintable(once));
+    QVERIFY2(ToSingle(written) == single, qPrintable(written));
 }
 
 void TestSettings::firstStart()
@@ -129,9 +124,7 @@ void TestSettings::firstStart()
     // The program's own exit: a file that cannot be written, or loses characters that have no
     // CP932 form, is reported, not passed over.
     ScriptedMessageBoxes boxes;
-    MainWindowSettings window = loaded.window;
-    window.MacroFiles = QStringList{u"ゔ.mcr"_qs};
-    QVERIFY(WriteSettingsFile(loaded.settings, window));
+    QVERIFY(WriteSettingsFile(loaded.settings, {.MacroFiles = {u"ゔ.mcr"_qs}}));
     QVERIFY(QFile::remove(KeyMapFilePath(home_)) && QDir(home_).mkpath(u"keymap.ini/keep"_qs));
     QVERIFY(!WriteKeyMapFile(KeyMap()));
     QCOMPARE(boxes.shown.size(), 2);
@@ -162,10 +155,10 @@ void TestSettings::macroListFollowsVerAndFiles()
     for (const QByteArray ver : {"Ver=1.28", "Ver=1.27"}) {
         QVERIFY(put(SettingsFilePath(home_), "[Option]\r\n" + ver + "\r\n[Macro]\r\na.mcr,b.mcr\r\nc.mcr\r\n"));
         const LoadedSettings loaded = LoadSettingsIn(home_, AnyScreen);
-        const bool current = ver.endsWith("28");
-        QCOMPARE(loaded.window.MacroFiles,
-                 (current ? QStringList{u"a.mcr"_qs, u"b.mcr"_qs, u"c.mcr"_qs} : QStringList{u"a.mcr"_qs, u"c.mcr"_qs}));
-        QCOMPARE(loaded.macroListItems, current ? QStringList{u"Bee"_qs} : QStringList());
+        // The files, then the list's items.
+        QCOMPARE(loaded.window.MacroFiles + loaded.macroListItems,
+                 (ver.endsWith("28") ? QStringList{u"a.mcr"_qs, u"b.mcr"_qs, u"c.mcr"_qs, u"Bee"_qs}
+                                     : QStringList{u"a.mcr"_qs, u"c.mcr"_qs}));
     }
     QCOMPARE(ReadMacroEntries({u"[Macro]"_qs, u" \"a, b\" x,c "_qs, u"\"d"_qs, QString()}, false),
              (QStringList{u"a, b"_qs, u"c "_qs, u"d"_qs, QString()}));
@@ -176,9 +169,7 @@ void TestSettings::badFilesAreReadAndKept_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QStringList>("read"); // ComPort, PdcType, how many macro entries, the first two
     QByteArray noise(64 * 1024, Qt::Uninitialized);
-    QRandomGenerator rng(932);
-    for (char& b : noise)
-        b = char(rng.bounded(256));
+    QRandomGenerator(932).fillRange(reinterpret_cast<quint32*>(noise.data()), noise.size() / 4);
     QByteArray huge = "[Option]\r\nVer=1.28\r\n[Macro]\r\n";
     for (int i = 0; i < 100000; ++i)
         huge += "m" + QByteArray::number(i) + ".mcr\r\n";
@@ -208,40 +199,30 @@ void TestSettings::badFilesAreReadAndKept()
     QCOMPARE(contents(SettingsFilePath(home_)), bytes);
 }
 
-void TestSettings::failedWriteKeepsTheOldFile_data()
+// A setting.ini nothing of which can be read gives the first-start values and is not replaced;
+// one that a full disk keeps from being written stays as it was. Nothing is left beside them.
+void TestSettings::oldFilesAreKept()
 {
-    QTest::addColumn<bool>("full");
-    QTest::newRow("disk full") << true;
-    QTest::newRow("unreadable setting.ini") << false;
-}
-
-void TestSettings::failedWriteKeepsTheOldFile()
-{
-    QFETCH(bool, full);
     const QString path = SettingsFilePath(home_);
     const QByteArray old = "[Option]\r\nComPort=3\r\n";
     QVERIFY(QFile::setPermissions(home_, QFileDevice::Permissions(0x7755))); // nobody may look in
-    QVERIFY(put(path, old));
-    if (!full)
-        QVERIFY(put(KeyMapFilePath(home_), FirstStartKeyMap) && QFile::setPermissions(path, QFile::WriteOwner));
-    const int code = inChild(!full, [&] {
-        if (!full) {
-            // Nothing of it can be read: the first-start values, and it is not replaced.
-            const LoadedSettings loaded = LoadSettingsIn(home_, AnyScreen);
-            return loaded.settings.ComPort == 1 && loaded.writes.isEmpty() ? 0 : 93;
-        }
+    QVERIFY(put(path, old) && put(KeyMapFilePath(home_), FirstStartKeyMap));
+    QVERIFY(QFile::setPermissions(path, QFile::WriteOwner));
+    QCOMPARE(inChild(true, [&] {
+        const LoadedSettings loaded = LoadSettingsIn(home_, AnyScreen);
+        return loaded.settings.ComPort == 1 && loaded.writes.isEmpty() ? 0 : 93;
+    }), 0);
+    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+    const int full = inChild(false, [&] {
         std::signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{16, 16};
         setrlimit(RLIMIT_FSIZE, &limit);
-        const Settings changed{1.28f, 9, 0, 0, 0, 0, 0, 0, u"x"_qs, 0, 0.5f, 0, 0, 0, 0};
-        return WriteSettingsFileIn(home_, changed, MainWindowSettings()).result.ok ? 94 : 0;
+        return WriteSettingsFileIn(home_, Settings(), MainWindowSettings()).result.ok ? 94 : 0;
     });
-    QCOMPARE(code, 0);
-    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+    QCOMPARE(full, 0);
     QCOMPARE(contents(path), old);
-    // Nothing is left beside it.
-    const QStringList left = full ? QStringList{u"setting.ini"_qs} : QStringList{u"keymap.ini"_qs, u"setting.ini"_qs};
-    QCOMPARE(QDir(home_).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden), left);
+    QCOMPARE(QDir(home_).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             (QStringList{u"keymap.ini"_qs, u"setting.ini"_qs}));
 }
 
 QTEST_MAIN(TestSettings)
