@@ -80,7 +80,6 @@ void TestMacroRun::keysReachTheHandset()
     QCOMPARE(KeyFrameList(handset->events()).mid(5).join(u' '), u"311 311 311 327 362 3312"_qs);
     QCOMPARE(handset->screen().text(), u"かがa!"_qs);
     QCOMPARE(w.cmbMacroList->currentIndex(), 1);
-    QCOMPARE(boxes->shown.size(), 1);
     // The first key typed afterwards reaches the handset, whatever keys the macro played and
     // wherever the focus was left.
     w.activateWindow();
