@@ -16,15 +16,15 @@ class TestHelpWindows : public QObject, private MainWindowFixture {
 private Q_SLOTS:
     void init() { QVERIFY(setUpFixture()); }
     void cleanup() { tearDownFixture(); }
-    void everyModelsTable();
-    void helpWindowsOfTheMainWindow();
+    void keyHelpAndAbout();
 };
 
-// Each family's function keys: F1, F2 ... in order, each once and fixed, then the range to F24;
-// only second lines between them. A family row that spelled a default key instead of the user's
-// would show a key that does nothing.
-void TestHelpWindows::everyModelsTable()
+// Every model's table, then the windows that show them and the About box.
+void TestHelpWindows::keyHelpAndAbout()
 {
+    // Each family's function keys: F1, F2 ... in order, each once and fixed, then the range to
+    // F24; only second lines between them. A family row that spelled a default key instead of the
+    // user's would show a key that does nothing.
     // Every key assigned elsewhere, each to a key with a name.
     const KeyMap remapped{35 /*End*/, 33 /*PageUp*/, 34 /*PageDown*/, 19 /*Pause*/, 145 /*ScrollLock*/, 46 /*Del*/,
                           8 /*BS*/,   27 /*Esc*/,    45 /*Ins*/,      36 /*Home*/,  40 /*↓*/,          38 /*↑*/};
@@ -49,14 +49,11 @@ void TestHelpWindows::everyModelsTable()
                  qPrintable(model + text));
         QVERIFY2(text.contains(u"\nScrollLock|決定キー|"_qs), qPrintable(model + text));
     }
-}
 
-// The About box from the pop-up menu, on top like the main window and with its icon: each link
-// opens and closes it. The key help's model is read at opening and stored at closing, or at the
-// program's exit; its table shows the key map as it was when it was last filled; its pop-up menu
-// copies.
-void TestHelpWindows::helpWindowsOfTheMainWindow()
-{
+    // The About box from the pop-up menu, on top like the main window and with its icon: each link
+    // opens and closes it. The key help's model is read at opening and stored at closing, or at the
+    // program's exit; its table shows the key map as it was when it was last filled; its pop-up
+    // menu copies.
     frmMain& w = startWindow({.MostFront = 1, .PdcType = u"n504is"_qs});
     RecordingDesktopServices shell;
     for (const bool mail : {false, true}) {
