@@ -53,17 +53,13 @@ void TestMacroWalk::commands_data()
         << u"K38/0 K101/0 K123/1 K13/1 =0"_qs;
     QTest::newRow("key tag with more after it is an error")
         << u"#t\n<UP>x"_qs << 0.0f << 1 << u"Eマクロエラーです。|コマンドをよく確認してください。|ステップ : 2行目|コマンド : <UP>x + =2"_qs;
-    QTest::newRow("ctrl then F13: F1 with Shift and Ctrl, no pause after ctrl; ctrl then text drops the flag")
-        << u"<CTRL>\n<F13>\n<F1>\n<CTRL>ignored\n<TEXT>aB\n<UP>"_qs << 0.1f << 1
-        << u"K112/3 W0.1 K112/0 W0.1 Ta TB W0.03 W0.1 K38/0 W0.1 =0"_qs;
-    QTest::newRow("dialog, empty and with text; text keeps case and blanks")
-        << u"<DIALOG>\n<Dialog>Hello World\n  <text> x "_qs << 0.0f << 1
-        << u"DOKを押すと続行します。 DHello World T  Tx T  W0.045 =0"_qs;
-    QTest::newRow("wait with and without an ordinary number")
-        << u"<WAIT>0.25\n<WAIT>\n<WAIT>abc\n<WAIT>1e3\n<WAIT> 1 "_qs << 0.0f << 1 << u"W0.25 W1 =0"_qs;
-    QTest::newRow("loop counts round half to even; an empty body ends at once however large its count")
-        << u"<LOOP>2.5\n<UP>\n<LOOPEND>\n<LOOP>0.5\n<DOWN>\n<LOOPEND>\n<LOOP>2147483647\n<LOOPEND>\n<OK>"_qs << 0.0f
-        << 1 << u"K38/0 K38/0 K13/0 =0"_qs;
+    QTest::newRow("ctrl and F13 as F1 with Shift; ctrl then text drops it; dialogs; text keeps case and blanks")
+        << u"<CTRL>\n<F13>\n<F1>\n<CTRL>ignored\n<TEXT>aB\n<UP>\n<DIALOG>\n<Dialog>Hello World\n  <text> x "_qs
+        << 0.1f << 1 << u"K112/3 W0.1 K112/0 W0.1 Ta TB W0.03 W0.1 K38/0 W0.1 DOKを押すと続行します。 W0.1 "
+                        u"DHello World W0.1 T  Tx T  W0.045 W0.1 =0"_qs;
+    QTest::newRow("a wait only for an ordinary number; loop counts round half to even; an empty body ends at once")
+        << u"<WAIT>0.25\n<WAIT>\n<WAIT>abc\n<WAIT>1e3\n<WAIT> 1 \n<LOOP>2.5\n<UP>\n<LOOPEND>\n<LOOP>0.5\n<DOWN>\n"
+           u"<LOOPEND>\n<LOOP>2147483647\n<LOOPEND>\n<OK>"_qs << 0.0f << 1 << u"W0.25 W1 K38/0 K38/0 K13/0 =0"_qs;
     QTest::newRow("stray LOOPEND on line 7")
         << u"#title\n\n; note\n  #<UP>\n<UP>\n\n<LOOPEND>\n<DOWN>"_qs << 0.0f << 1
         << u"K38/0 E<LOOPEND>に対する<LOOP>がありません。|コマンドをよく確認してください。|ステップ : 7行目|コマンド : <LOOPEND> + =2"_qs;
