@@ -25,8 +25,6 @@ public:
     void KeyDown(int key, int flags) override { actions << QStringLiteral("K%1/%2").arg(key).arg(flags); }
 };
 
-MacroProgram program(const QString& text) { return ReadMacroCommands(text.split(u'\n')); }
-
 } // namespace
 
 class TestMacroWalk : public QObject {
@@ -77,7 +75,7 @@ void TestMacroWalk::commands()
     QFETCH(int, macroError);
     QFETCH(QString, actions);
     RecordingHost host;
-    const std::int16_t got = MacroExecute(program(file), host, {macroWait, std::int16_t(macroError)}, KeyMap{});
+    const auto got = MacroExecute(ReadMacroCommands(file.split(u'\n')), host, {macroWait, qint16(macroError)}, {});
     QCOMPARE(host.actions.join(u' ') + u" ="_qs + QString::number(got), actions);
 }
 
