@@ -229,10 +229,12 @@ PortError SerialPortService::write(const QByteArray& block, bool endsMessage)
     // as the device's share allows; the poll feeds the rest as the line sends.
     ledger_.written(block.size(), endsMessage);
     held_.append(block);
-    feed();
-    // A message's end is where the queue is worth reporting; the poll follows it while it drains.
+    // A message's end is where the queue is worth reporting; the poll feeds, and follows the
+    // queue while it drains.
     if (endsMessage)
         pollOutput();
+    else
+        feed();
     Q_EMIT written(block);
     return {};
 }
