@@ -71,6 +71,7 @@ void TestHelpWindows::keyHelpAndAbout()
     }
     QCOMPARE(shell.opened, (QStringList{frmAbout::HomePage(), u"mailto:"_qs + frmAbout::MailAddress()}));
     QTest::mouseClick(w.cmdKeyHelp, Qt::LeftButton);
+    QVERIFY(w.keyHelpWindow());
     frmKeyHelp& first = *w.keyHelpWindow();
     QVERIFY(QTest::qWaitForWindowExposed(&first));
     QVERIFY(!first.isModal());

@@ -119,7 +119,7 @@ private Q_SLOTS:
     void aFrameCutByAHangUpIsDropped()
     {
         port.write(QByteArray::fromHex("f2020100000202")); // most of a frame, which the hang-up cuts
-        QVERIFY(QTest::qWaitFor([&] { return handset->byteLog().size() == 7; }, 5000));
+        QVERIFY(handset->waitForReceived(7, 5000));
         handset->hangUp();
         port.close();
         // The next connection's first frame decodes as sent, not joined to the cut one.

@@ -16,3 +16,9 @@ inline QStringList KeyFrameList(const QList<phonesim::WireEvent>& events)
 }
 
 inline QString KeyFrames(const QList<phonesim::WireEvent>& events) { return KeyFrameList(events).join(u' '); }
+
+// Tests send F12 last: once its frame has arrived, everything typed before it has.
+inline bool SentinelArrived(const phonesim::Handset& handset)
+{
+    return KeyFrameList(handset.events()).endsWith(QStringLiteral("3312"));
+}

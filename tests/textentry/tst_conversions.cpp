@@ -121,6 +121,10 @@ private Q_SLOTS:
             QCOMPARE(Cp932::Decode(bytes), bad ? QString::fromLatin1(bytes) : text);
         }
         QCOMPARE(count, bad);
+    }
+
+    void splitLines()
+    {
         QCOMPARE(Cp932::SplitLines(u"a\r\nb\n\rc\r"_qs), (QStringList{u"a"_qs, u"b"_qs, QString(), u"c"_qs}));
     }
 
