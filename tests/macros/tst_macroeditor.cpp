@@ -155,7 +155,9 @@ void TestMacroEditor::editingCommands()
     QCOMPARE(entries(e.lstMacro), after);
     QCOMPARE(frmMacro::selectedRow(e.lstMacro), selectedAfter);
     QVERIFY(e.MacroEdited);
-    // A listed control taking the focus ends recording and gives the roles back.
+    // A listed control taking the focus ends recording and gives the roles back: a clicked button
+    // takes it itself, the name box then takes it from the button.
+    QCOMPARE(e.chkRecording->isChecked(), !keys.isEmpty());
     e.txtMacroName->setFocus();
     QVERIFY(!e.chkRecording->isChecked() && e.cmdOK->isDefault());
     // The title bar's close is Cancel: with edits it asks, and Cancel keeps the window.
