@@ -90,8 +90,7 @@ void TestFrmMain::killedCopyDoesNotBlock()
 // handset has within the frame on the wire; the discard drops whole frames and typing goes on.
 void TestFrmMain::countFallsThenTheDiscardDropsWholeFrames()
 {
-    position.HideOn = 0;
-    frmMain& w = start();
+    frmMain& w = start({}, [](Settings&, KeyMap&, MainWindowSettings& p) { p.HideOn = 0; });
     handset->setPaced(true);
     const auto keys = [&] { return int(KeyFrameList(handset->events()).size()); };
     const QRect inputBefore = w.txtInput->geometry();
@@ -138,8 +137,7 @@ void TestFrmMain::hugePasteLeavesTheWindowFree()
 {
     // Ten thousand characters take a quarter of an hour on the line; the window must not
     // spend them in the log box's layout before the power switch can act.
-    position.HideOn = 0;
-    frmMain& w = start();
+    frmMain& w = start({}, [](Settings&, KeyMap&, MainWindowSettings& p) { p.HideOn = 0; });
     handset->setPaced(true);
     QElapsedTimer clock;
     clock.start();

@@ -178,7 +178,7 @@ void TestMacroEditor::windowsOnTopAndRemovingEntries()
     writeMacro(u"a.mcr"_qs, {u"#a"_qs, u"<UP>"_qs, u"<DOWN>"_qs});
     writeMacro(u"b.mcr"_qs, {u"#b"_qs, u"<UP>"_qs, u"<DOWN>"_qs});
     frmMacro& e = openEditor({u"a.mcr"_qs, u"../setting.ini"_qs, u"b.mcr"_qs, u"a.mcr"_qs},
-                             [](Settings& s, KeyMap&) { s.MostFront = 1; });
+                             [](Settings& s, KeyMap&, MainWindowSettings&) { s.MostFront = 1; });
     const auto px = [this](int twips) { return frmMain::TwipsToPixels(twips, window->logicalDpiY()); };
     // The frame and title bar count: the compact window is 975 twips high in all.
     window->chkHideOn->setValue(0);

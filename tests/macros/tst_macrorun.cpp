@@ -28,7 +28,7 @@ void TestMacroRun::keysReachTheHandset()
     writeMacro(u"a.mcr"_qs, {u"#Alpha, with a comma"_qs, u"<DIALOG>"_qs});
     writeMacro(u"c.mcr"_qs, {u"<TEXT>かがa!"_qs, u"<LOOP>3"_qs, u"  <UP>"_qs, u"<LOOPEND>"_qs, u"<TEN-1>"_qs, u"<OK>"_qs,
                              u"<F12>"_qs}); // no title line
-    frmMain& w = start({u"a.mcr"_qs, u"b.mcr"_qs, u"c.mcr"_qs}, [](Settings& s, KeyMap& k) {
+    frmMain& w = start({u"a.mcr"_qs, u"b.mcr"_qs, u"c.mcr"_qs}, [](Settings& s, KeyMap& k, MainWindowSettings&) {
         s.IMEON = 1;
         s.TenKeySwap = 1;
         k.KEY_OK = 65;

@@ -81,7 +81,7 @@ private Q_SLOTS:
         QFETCH(bool, ends);
         QVERIFY(layout(u"jp"_qs));
         const auto us = qScopeGuard([] { layout(u"us"_qs); });
-        frmMacro& e = openEditor({}, [](Settings&, KeyMap& k) { k.KEY_Left = k.KEY_OK = 0; });
+        frmMacro& e = openEditor({}, [](Settings&, KeyMap& k, MainWindowSettings&) { k.KEY_Left = k.KEY_OK = 0; });
         QVERIFY(activate(&e));
         QVERIFY(press(u"alt+k"_qs));
         QTRY_VERIFY(e.chkRecording->isChecked() && QApplication::focusWidget() == e.txtInput);

@@ -36,7 +36,7 @@ private Q_SLOTS:
         QFETCH(bool, modemLines);
         QFETCH(QString, during);
         writeMacro(u"m.mcr"_qs, {u"#m"_qs, u"<LOOP>40"_qs, u"<UP>"_qs, u"<LOOPEND>"_qs});
-        frmMain& w = start({u"m.mcr"_qs}, [](Settings& s, KeyMap&) { s.MacroWait = 0.02f; });
+        frmMain& w = start({u"m.mcr"_qs}, [](Settings& s, KeyMap&, MainWindowSettings&) { s.MacroWait = 0.02f; });
         SerialPortService& port = w.mscCOM();
         // A pseudo-terminal has no modem lines: nothing is polled, unless a source says otherwise.
         QVERIFY(port.isOpen() && !port.watchingLines());
@@ -147,7 +147,7 @@ private Q_SLOTS:
         QByteArray out;
         const auto lastLine = [&] { return (out += phonesim.readAllStandardOutput()).trimmed().split('\n').last(); };
 
-        frmMain& w = start({}, [](Settings& s, KeyMap&) { s.REUDOcable = 1; });
+        frmMain& w = start({}, [](Settings& s, KeyMap&, MainWindowSettings&) { s.REUDOcable = 1; });
         if (closing == u"query"_qs) {
             w.chkPower->setValue(0);
             w.setReplyTimeout(0.5f);

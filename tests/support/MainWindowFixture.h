@@ -33,11 +33,11 @@ struct MainWindowFixture {
     std::unique_ptr<ScriptedMessageBoxes> boxes;
     std::unique_ptr<frmMain> window;
     QPointer<frmMacro> editor;
-    MainWindowSettings position; // what start() stores beside the settings
+    // What start() writes, edited from the defaults: the settings, the key map and what is stored beside them.
+    using SettingsEdit = std::function<void(Settings&, KeyMap&, MainWindowSettings&)>;
 
     bool setUpFixture()
     {
-        position = {};
         home = std::make_unique<QTemporaryDir>();
         qputenv("YUBISAKI_HOME", home->path().toLocal8Bit());
         handset = std::make_unique<phonesim::Handset>();
@@ -75,14 +75,14 @@ struct MainWindowFixture {
 
     // The window with its own key map; an empty list means no macros, and without arguments the
     // power is switched on.
-    frmMain& start(const QStringList& macroFiles = {}, const std::function<void(Settings&, KeyMap&)>& tweak = {},
-                   const QStringList& args = {})
+    frmMain& start(const QStringList& macroFiles = {}, const SettingsEdit& tweak = {}, const QStringList& args = {})
     {
         Settings settings;
         settings.IMEON = 0;
         KeyMap keyMap;
+        MainWindowSettings position;
         if (tweak)
-            tweak(settings, keyMap);
+            tweak(settings, keyMap, position);
         position.MacroFiles = macroFiles.isEmpty() ? QStringList{QString()} : macroFiles;
         [&] { QVERIFY(WriteKeyMapFileIn(home->path() + u'/', keyMap).result.ok); }();
         startWindow(settings, position, args);
@@ -92,7 +92,7 @@ struct MainWindowFixture {
     }
 
     // The editor as the main window's button opens it, but shown without blocking.
-    frmMacro& openEditor(const QStringList& macroFiles, const std::function<void(Settings&, KeyMap&)>& tweak = {},
+    frmMacro& openEditor(const QStringList& macroFiles, const SettingsEdit& tweak = {},
                          const QStringList& args = {})
     {
         start(macroFiles, tweak, args);

@@ -55,7 +55,7 @@ private Q_SLOTS:
         QFETCH(QString, sent);
         QFETCH(QString, box);
         QFETCH(QString, log);
-        frmMain& w = start(Mode(mode), [&](Settings& s, KeyMap& k) {
+        frmMain& w = start(Mode(mode), [&](Settings& s, KeyMap& k, MainWindowSettings&) {
             s.BSEmulation = bsEmulation;
             s.TenKeySwap = 1;
             k.KEY_SubMenu = 112;
@@ -95,7 +95,7 @@ private Q_SLOTS:
     // tests see the input method refused.
     void inputMethodCommits()
     {
-        frmMain& w = start(Unconverted, [&](Settings& s, KeyMap&) { s.DontUseIME = 0; });
+        frmMain& w = start(Unconverted, [&](Settings& s, KeyMap&, MainWindowSettings&) { s.DontUseIME = 0; });
         QInputMethodEvent commit;
         // A lone surrogate cannot travel over D-Bus; another input context may still commit one.
         commit.setCommitString(u"かな漢字"_qs + QChar(0xD800) + u"😀まみ"_qs);
@@ -121,14 +121,14 @@ private Q_SLOTS:
     }
 
 private:
-    frmMain& start(Mode mode, const std::function<void(Settings&, KeyMap&)>& tweak = {})
+    frmMain& start(Mode mode, const SettingsEdit& tweak = {})
     {
-        position.AlphaOrKana = mode == Kana || mode == Romaji ? 1 : 0;
-        position.KanaOrRoma = mode == Romaji ? 1 : 0;
-        return MainWindowFixture::start({}, [&](Settings& s, KeyMap& k) {
+        return MainWindowFixture::start({}, [&](Settings& s, KeyMap& k, MainWindowSettings& p) {
+            p.AlphaOrKana = mode == Kana || mode == Romaji ? 1 : 0;
+            p.KanaOrRoma = mode == Romaji ? 1 : 0;
             s.IMEON = mode == Unconverted ? 0 : 1;
             if (tweak)
-                tweak(s, k);
+                tweak(s, k, p);
         });
     }
 
