@@ -30,7 +30,7 @@ private Q_SLOTS:
 void TestFrmMain::powerSwitchAndTheExitOrder()
 {
     frmMain& w = startWindow(Settings{.REUDOcable = 1});
-    const QByteArray before = fileBytes(settingsPath());
+    const QByteArray before = FileBytes(settingsPath());
     QVERIFY(w.txtInput->isReadOnly() && !w.mscCOM().isOpen());
     QTest::mouseClick(w.chkPower, Qt::LeftButton);
     QCOMPARE(w.chkPower->text(), u"OFF(&P)"_qs);
@@ -39,12 +39,12 @@ void TestFrmMain::powerSwitchAndTheExitOrder()
     QByteArray atCableOff;
     connect(&w.mscCOM(), &SerialPortService::written, this, [&](const QByteArray& block) {
         if (block == "AT-WT=0\r")
-            atCableOff = fileBytes(settingsPath());
+            atCableOff = FileBytes(settingsPath());
     });
     w.close();
     QVERIFY(w.exited());
     QCOMPARE(atCableOff, before);
-    QVERIFY(fileBytes(settingsPath()).contains("HideOn=0\r\n"));
+    QVERIFY(FileBytes(settingsPath()).contains("HideOn=0\r\n"));
 }
 
 // A device that cannot be opened is reported at each try and leaves the switch off; the next try

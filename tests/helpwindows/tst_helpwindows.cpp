@@ -114,7 +114,7 @@ void TestHelpWindows::keyHelpAndAbout()
     second->cmbPdcType->setCurrentIndex(second->cmbPdcType->findText(u"SO503i"_qs));
     w.close();
     QVERIFY(w.exited() && !second);
-    QVERIFY(fileBytes(settingsPath()).contains("PdcType=SO503i\r\n"));
+    QVERIFY(FileBytes(settingsPath()).contains("PdcType=SO503i\r\n"));
 }
 
 QTEST_MAIN(TestHelpWindows)

@@ -68,7 +68,7 @@ void TestOptions::okAndCancelKeepWhatWasLoaded()
 void TestOptions::okAppliesTheKeysAndFlagsAtOnce()
 {
     frmMain& w = startWindow({}, {}, {u"x/d"_qs});
-    const QByteArray settingsFile = fileBytes(settingsPath());
+    const QByteArray settingsFile = FileBytes(settingsPath());
     const QStringList before = Records(w);
     QTest::mouseClick(w.chkPower, Qt::LeftButton);
     QVERIFY(w.mscCOM().isOpen());
@@ -125,7 +125,7 @@ void TestOptions::okAppliesTheKeysAndFlagsAtOnce()
     QVERIFY(!w.chkIMEON->isVisibleTo(&w) && !w.chkKanaOrRoma->isVisibleTo(&w));
     QVERIFY(w.windowFlags().testFlag(Qt::WindowStaysOnTopHint) && w.isVisible());
     QVERIFY(w.cmdOption->toolTip().isEmpty() && w.picAntena->toolTip().isEmpty());
-    QCOMPARE(fileBytes(settingsPath()), settingsFile);
+    QCOMPARE(FileBytes(settingsPath()), settingsFile);
 }
 
 QTEST_MAIN(TestOptions)

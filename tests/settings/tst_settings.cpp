@@ -2,6 +2,7 @@
 // real program folder (first start, round trips, broken, huge or unwritable files) and the
 // warnings the program gives when one cannot be written.
 #include "ChildProcess.h"
+#include "Files.h"
 #include "platform/MessageBoxes.h"
 #include "settings/LoadSettings.h"
 #include "settings/MacroFields.h"
@@ -34,18 +35,6 @@ const QByteArray FirstStartKeyMap =
     crlf({u"[KeyMap]"_qs, u"KEY_Left=37"_qs, u"KEY_Up=38"_qs, u"KEY_Right=39"_qs, u"KEY_Down=40"_qs, u"KEY_OK=13"_qs,
           u"KEY_Clear1=8"_qs, u"KEY_Clear2=27"_qs, u"KEY_Clear3=46"_qs, u"KEY_SubMenu=36"_qs,
           u"KEY_CharChange=45"_qs, u"KEY_OffHook=33"_qs, u"KEY_OnHook=34"_qs});
-
-QByteArray contents(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-bool put(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
 
 } // namespace
 
@@ -110,16 +99,16 @@ void TestSettings::numbers()
 void TestSettings::firstStart()
 {
     const LoadedSettings first = LoadSettingsIn(home_, AnyScreen);
-    QCOMPARE(contents(SettingsFilePath(home_)), FirstStartSettings);
-    QCOMPARE(contents(KeyMapFilePath(home_)), FirstStartKeyMap);
+    QCOMPARE(FileBytes(SettingsFilePath(home_)), FirstStartSettings);
+    QCOMPARE(FileBytes(KeyMapFilePath(home_)), FirstStartKeyMap);
     QCOMPARE(first.writes.size(), 2);
     QCOMPARE(first.window.MacroFiles, QStringList{QString()});
     // A keymap.ini of the user's own is kept when only setting.ini is missing.
     const QByteArray keyMap = "[KeyMap]\r\nKEY_OK=32\r\n";
-    QVERIFY(QFile::remove(SettingsFilePath(home_)) && put(KeyMapFilePath(home_), keyMap));
+    QVERIFY(QFile::remove(SettingsFilePath(home_)) && WriteFile(KeyMapFilePath(home_), keyMap));
     const LoadedSettings loaded = LoadSettingsIn(home_, AnyScreen);
-    QCOMPARE(contents(SettingsFilePath(home_)), FirstStartSettings);
-    QCOMPARE(contents(KeyMapFilePath(home_)), keyMap);
+    QCOMPARE(FileBytes(SettingsFilePath(home_)), FirstStartSettings);
+    QCOMPARE(FileBytes(KeyMapFilePath(home_)), keyMap);
     QCOMPARE((QList<int>{loaded.keyMap.KEY_OK, loaded.keyMap.KEY_Left}), (QList<int>{32, 0}));
     // The program's own exit: a file that cannot be written, or loses characters that have no
     // CP932 form, is reported, not passed over.
@@ -129,7 +118,7 @@ void TestSettings::firstStart()
     QVERIFY(!WriteKeyMapFile(KeyMap()));
     QCOMPARE(boxes.shown.size(), 2);
     QVERIFY2(boxes.shown[1].text.contains(u"keymap.ini"_qs), qPrintable(boxes.shown[1].text));
-    QVERIFY(contents(SettingsFilePath(home_)).endsWith("[Macro]\r\n?.mcr\r\n"));
+    QVERIFY(FileBytes(SettingsFilePath(home_)).endsWith("[Macro]\r\n?.mcr\r\n"));
 }
 
 void TestSettings::roundTrip()
@@ -151,9 +140,9 @@ void TestSettings::roundTrip()
 void TestSettings::macroListFollowsVerAndFiles()
 {
     QVERIFY(QDir(home_).mkdir(u"Macro"_qs));
-    QVERIFY(put(MacroFolder(home_) + u"b.mcr"_qs, "#Bee\r\n<OK>\r\n"));
+    QVERIFY(WriteFile(MacroFolder(home_) + u"b.mcr"_qs, "#Bee\r\n<OK>\r\n"));
     for (const QByteArray ver : {"Ver=1.28", "Ver=1.27"}) {
-        QVERIFY(put(SettingsFilePath(home_), "[Option]\r\n" + ver + "\r\n[Macro]\r\na.mcr,b.mcr\r\nc.mcr\r\n"));
+        QVERIFY(WriteFile(SettingsFilePath(home_), "[Option]\r\n" + ver + "\r\n[Macro]\r\na.mcr,b.mcr\r\nc.mcr\r\n"));
         const LoadedSettings loaded = LoadSettingsIn(home_, AnyScreen);
         // The files, then the list's items.
         QCOMPARE(loaded.window.MacroFiles + loaded.macroListItems,
@@ -186,7 +175,7 @@ void TestSettings::badFilesAreReadAndKept()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QStringList, read);
-    QVERIFY(put(SettingsFilePath(home_), bytes));
+    QVERIFY(WriteFile(SettingsFilePath(home_), bytes));
     QElapsedTimer timer;
     timer.start();
     const LoadedSettings loaded = LoadSettingsIn(home_, AnyScreen);
@@ -196,7 +185,7 @@ void TestSettings::badFilesAreReadAndKept()
     QCOMPARE((QStringList{QString::number(loaded.settings.ComPort), loaded.settings.PdcType,
                           QString::number(files.size())} + files.mid(0, 2)), read);
     // Only a missing file is written at start-up.
-    QCOMPARE(contents(SettingsFilePath(home_)), bytes);
+    QCOMPARE(FileBytes(SettingsFilePath(home_)), bytes);
 }
 
 // A setting.ini nothing of which can be read gives the first-start values and is not replaced;
@@ -206,7 +195,7 @@ void TestSettings::oldFilesAreKept()
     const QString path = SettingsFilePath(home_);
     const QByteArray old = "[Option]\r\nComPort=3\r\n";
     QVERIFY(QFile::setPermissions(home_, QFileDevice::Permissions(0x7755))); // nobody may look in
-    QVERIFY(put(path, old) && put(KeyMapFilePath(home_), FirstStartKeyMap));
+    QVERIFY(WriteFile(path, old) && WriteFile(KeyMapFilePath(home_), FirstStartKeyMap));
     QVERIFY(QFile::setPermissions(path, QFile::WriteOwner));
     QCOMPARE(inChild(true, [&] {
         const LoadedSettings loaded = LoadSettingsIn(home_, AnyScreen);
@@ -220,7 +209,7 @@ void TestSettings::oldFilesAreKept()
         return WriteSettingsFileIn(home_, Settings(), MainWindowSettings()).result.ok ? 94 : 0;
     });
     QCOMPARE(full, 0);
-    QCOMPARE(contents(path), old);
+    QCOMPARE(FileBytes(path), old);
     QCOMPARE(QDir(home_).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
              (QStringList{u"keymap.ini"_qs, u"setting.ini"_qs}));
 }

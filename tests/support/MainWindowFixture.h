@@ -5,6 +5,7 @@
 // The window is torn down first, while its port still has a handset at the other end.
 #pragma once
 
+#include "Files.h"
 #include "core/frmMain.h"
 #include "macros/frmMacro.h"
 #include "phonesim/Handset.h"
@@ -118,12 +119,6 @@ struct MainWindowFixture {
     }
 
     QString settingsPath() const { return SettingsFilePath(home->path() + u'/'); }
-
-    static QByteArray fileBytes(const QString& path)
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
 
     // Runs `act` on the modal dialog of type D once its exec() has shown it; `reached` says
     // whether it was.
