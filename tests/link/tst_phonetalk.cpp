@@ -93,10 +93,16 @@ private Q_SLOTS:
         const qsizetype before = handset->events().size();
         w.cmdClear->setFocus();
         bool switchUsable = false;
-        // The power switch rests while the query holds a port it opened; keys typed meanwhile still go out.
-        QTimer::singleShot(250, &w, [&] {
-            switchUsable = w.chkPower->isEnabled();
-            QTest::keyClick(w.txtInput, Qt::Key_Up);
+        // The power switch rests while the query holds a port it opened; a key typed while the late
+        // reply is awaited still goes out.
+        int requests = 0;
+        connect(handset.get(), &phonesim::Handset::eventDecoded, &w, [&](const phonesim::WireEvent& e) {
+            using Type = phonesim::WireEvent::Type;
+            if ((e.type == Type::NumberRequest || e.type == Type::ModelRequest) && ++requests == faults.fromReply + 1)
+                QTimer::singleShot(0, &w, [&] {
+                    switchUsable = w.chkPower->isEnabled();
+                    QTest::keyClick(w.txtInput, Qt::Key_Up);
+                });
         });
 
         w.cmdGetNumber->click();
