@@ -230,7 +230,8 @@ bool RealDesktop::endProgram(int timeoutMs)
     if (program_.state() == QProcess::NotRunning)
         return true;
     // A dialog that closed took the keyboard focus with it.
-    return focus(windows().value(0)) && key(u"alt+x"_qs)
+    const auto all = windows();
+    return !all.isEmpty() && focus(all.first()) && key(u"alt+x"_qs)
            && waitUntil([&] { return program_.state() == QProcess::NotRunning; }, timeoutMs);
 }
 
@@ -241,9 +242,11 @@ bool RealDesktop::press(const QString& name, bool down)
         {u"super"_qs, u"Super_L"_qs}};
     // An unknown name is NoSymbol, which no key has.
     const QByteArray keysym = kModifiers.value(name, name).toLatin1();
+    if (!display_)
+        return fail(u"no display for "_qs + name);
     const unsigned code = name.startsWith(u"code:") ? name.mid(5).toUInt()
                                                     : XKeysymToKeycode(display_, XStringToKeysym(keysym.constData()));
-    if (!display_ || code == 0)
+    if (code == 0)
         return fail(u"no key "_qs + name);
     XTestFakeKeyEvent(display_, code, down ? True : False, CurrentTime);
     XSync(display_, False);
