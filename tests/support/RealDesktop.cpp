@@ -86,7 +86,7 @@ bool RealDesktop::launch(QProcess& process, const QString& command, QByteArray* 
     waitUntil([&] {
         *firstLine += process.readAllStandardOutput();
         return firstLine->contains('\n') || process.state() == QProcess::NotRunning;
-    }, kStartMs);
+    }, kStartMs, &process);
     *firstLine = firstLine->trimmed();
     return !firstLine->isEmpty() || fail(command + u" said nothing"_qs);
 }
@@ -352,7 +352,16 @@ QImage RealDesktop::grab(QRect inWindow, unsigned long window) const
 
 bool RealDesktop::waitUntil(const std::function<bool()>& done, int timeoutMs)
 {
+    return waitUntil(done, timeoutMs, nullptr);
+}
+
+bool RealDesktop::waitUntil(const std::function<bool()>& done, int timeoutMs, const QProcess* helper)
+{
     SleepingWait wait;
+    if (helper) {
+        connect(helper, &QProcess::readyReadStandardOutput, &wait, &SleepingWait::wake);
+        connect(helper, &QProcess::finished, &wait, &SleepingWait::wake);
+    }
     QTimer tick;
     connect(&tick, &QTimer::timeout, &wait, &SleepingWait::wake);
     connect(&handset_, &phonesim::Handset::bytesReceived, &wait, &SleepingWait::wake);
@@ -394,7 +403,7 @@ QByteArray RealDesktop::run(const QString& command, int timeoutMs)
     waitUntil([&] {
         output += process.readAllStandardOutput();
         return process.state() == QProcess::NotRunning;
-    }, timeoutMs);
+    }, timeoutMs, &process);
     process.kill();
     process.waitForFinished(3000);
     return output + process.readAllStandardOutput();

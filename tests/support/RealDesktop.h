@@ -109,6 +109,8 @@ private:
     // Starts a helper; with `firstLine`, also waits for the first line of its standard output.
     bool launch(QProcess& process, const QString& command, QByteArray* firstLine = nullptr);
     bool press(const QString& name, bool down);
+    // waitUntil(), woken also by a helper's output and its end.
+    bool waitUntil(const std::function<bool()>& done, int timeoutMs, const QProcess* helper);
 
     Options options_;
     QTemporaryDir home_;
