@@ -385,7 +385,7 @@ struct Soak {
         if (replug)
             ok(desk_.handset().start(&error) && desk_.handset().linkAs(desk_.home(), 1, &error), error);
         press(u"alt+p"_qs);
-        pause(300);
+        ok(desk_.waitUntil([this] { return !desk_.portOpen(); }), u"power off"_qs);
         ok(desk_.powerOn(), u"power on"_qs);
         press(u"alt+g"_qs);
         pause(300);

@@ -215,14 +215,19 @@ bool RealDesktop::startProgram()
     return focus(windows().constFirst());
 }
 
-bool RealDesktop::powerOn(int timeoutMs)
+bool RealDesktop::portOpen() const
 {
-    // Until one of the program's open files is the handset's port.
+    // Whether one of the program's open files is the handset's port.
     const QDir fds(u"/proc/%1/fd"_qs.arg(program_.processId()));
     const QString port = QFileInfo(handset_.portPath()).canonicalFilePath();
     const auto open = [&](const QFileInfo& fd) { return fd.symLinkTarget() == port; };
-    const auto portOpen = [&] { return std::ranges::any_of(fds.entryInfoList(QDir::Files | QDir::System), open); };
-    return key(u"alt+p"_qs) && (waitUntil(portOpen, timeoutMs) || fail(u"the power switch did not open the port"_qs));
+    return std::ranges::any_of(fds.entryInfoList(QDir::Files | QDir::System), open);
+}
+
+bool RealDesktop::powerOn(int timeoutMs)
+{
+    return key(u"alt+p"_qs)
+           && (waitUntil([this] { return portOpen(); }, timeoutMs) || fail(u"the power switch did not open the port"_qs));
 }
 
 bool RealDesktop::endProgram(int timeoutMs)

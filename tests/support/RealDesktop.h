@@ -59,6 +59,8 @@ public:
     // Alt+P, and until the program holds the handset's port open: a mnemonic clicks its
     // button a moment after the key, and keys typed meanwhile meet a locked box.
     bool powerOn(int timeoutMs = 5000);
+    // Whether the program holds the handset's port open now.
+    bool portOpen() const;
     phonesim::Handset& handset() { return handset_; }
 
     // XTest key events. A chord is keysym names joined by "+" ("a", "shift+comma", "plus",
