@@ -1,6 +1,7 @@
 // The real program, started as a process in a scratch program folder: what its exit leaves of
 // setting.ini and keymap.ini when the disk is full, the folder is read-only or it is killed in the
 // middle (each file is always the old one or the new one), and a second copy's refusal.
+#include "core/SingleInstance.h"
 #include "settings/SettingsFiles.h"
 
 #include <QCoreApplication>
@@ -82,7 +83,7 @@ private Q_SLOTS:
         QCOMPARE(contents(path("keymap.ini")), oldKeyMap);
         // The user is told of each file, and the program did start: the folder's lock lives elsewhere.
         QCOMPARE(shown.count(u"を保存できませんでした"_qs), 2);
-        QVERIFY(!shown.contains(u"すでに起動"_qs));
+        QVERIFY(!shown.contains(SingleInstance::AlreadyRunningText()));
     }
 
     void killedDuringExit()
@@ -125,7 +126,7 @@ private Q_SLOTS:
         QProcess second;
         start(second);
         QCOMPARE(second.exitCode(), 0);
-        QVERIFY(QString::fromUtf8(second.readAllStandardError()).contains(u"すでに起動していますよ！"_qs));
+        QVERIFY(QString::fromUtf8(second.readAllStandardError()).contains(SingleInstance::AlreadyRunningText()));
         first.kill();
         QVERIFY(first.waitForFinished(10'000));
     }

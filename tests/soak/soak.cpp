@@ -8,6 +8,8 @@
 //     soak --minutes N [--seed S] [--keep-going]   (prints the seed; the same seed replays the run)
 #include "RealDesktop.h"
 
+#include "link/PhoneBytes.h"
+#include "link/SerialLink.h"
 #include "platform/SleepingWait.h"
 #include "settings/SettingsFiles.h"
 
@@ -27,8 +29,6 @@ namespace {
 
 using phonesim::WireEvent;
 
-const QString kHangUpMessage = u"途中でケーブルを抜かないで下さい"_qs;
-const QString kCallMessage = u"着信です！電話に出ますか？"_qs;
 const QString kAbortMessage = u"ユーザによって中断されました。"_qs;
 constexpr int kMacroRepeats = 25;
 
@@ -86,6 +86,9 @@ QString Token(const WireEvent& event)
     const auto name = k < std::end(kNamedKeys) ? QString::fromLatin1(k->name) : u"? %1 %2"_qs.arg(c.Group).arg(c.Index);
     return !event.text.isEmpty() ? event.text : (c.Kind == 9 ? u"<^"_qs : u"<"_qs) + name + u'>';
 }
+
+// The message log keeps a message on one line; its first line is enough to know it.
+QString HangUpMessage() { return SerialLink::CablePulledText().section(u"\r\n"_qs, 0, 0); }
 
 void Say(const QString& line) { std::puts(qPrintable(line)); } // stdout is line-buffered
 
@@ -340,7 +343,7 @@ struct Soak {
         }
         pause(fault < 0 ? 500 : 7000); // a failed reply ends after the reply timeout
         h.setReplyFaults({});
-        checkpoint({}, fault == 3 ? QStringList{kHangUpMessage} : QStringList());
+        checkpoint({}, fault == 3 ? QStringList{HangUpMessage()} : QStringList());
         if (fault == 3)
             powerCycle(true);
     }
@@ -350,7 +353,7 @@ struct Soak {
         // The message log answers the question as this file says.
         ok(WriteFile(desk_.home() + u"/messages.log.answer"_qs, answer ? "yes" : "no"), u"the answer file"_qs);
         desk_.handset().sendIncomingCall();
-        checkpoint(answer ? QStringList{u"<OFF-HOOK>"_qs} : QStringList(), {kCallMessage});
+        checkpoint(answer ? QStringList{u"<OFF-HOOK>"_qs} : QStringList(), {PhoneBytes::IncomingCallText()});
     }
 
     void randomBytes()
@@ -374,7 +377,7 @@ struct Soak {
             checkpoint();
         pause(busy ? Uniform(rng_, 200, 3000) : 0);
         desk_.handset().hangUp();
-        checkpoint({}, {kHangUpMessage}, busy);
+        checkpoint({}, {HangUpMessage()}, busy);
         powerCycle(true);
     }
 
