@@ -10,7 +10,9 @@
 
 #include "link/PhoneBytes.h"
 #include "link/SerialLink.h"
+#include "platform/Cp932.h"
 #include "platform/SleepingWait.h"
+#include "settings/MacroTitle.h"
 #include "settings/SettingsFiles.h"
 
 #include <QClipboard>
@@ -100,12 +102,6 @@ qint64 ProcField(qint64 pid, const char* file, int n)
     return all.mid(all.lastIndexOf(')') + 1).trimmed().split(' ').value(n).toLongLong();
 }
 
-bool WriteFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
-
 // The options the run sets: the model a query reads, a key moved, the toggles, the macro.
 void SoakSettings(Settings& s, KeyMap& k, MainWindowSettings& w)
 {
@@ -136,9 +132,10 @@ struct Soak {
         });
         QObject::connect(&h, &phonesim::Handset::bytesReceived, [this] { lastByteNs_ = clock_.nsecsElapsed(); });
         // A macro that types, presses keys and waits, long enough to be stopped midway.
-        const QByteArray macro = "#soak\r\n<LOOP>" + QByteArray::number(kMacroRepeats)
-                                 + "\r\n <UP>\r\n <TEXT>ab\r\n <TEN-5>\r\n <WAIT>0.2\r\n<LOOPEND>\r\n";
-        if (!QDir(desk_.home()).mkpath(u"Macro"_qs) || !WriteFile(desk_.home() + u"/Macro/soak.mcr"_qs, macro)
+        const QStringList macro = {u"#soak"_qs, u"<LOOP>%1"_qs.arg(kMacroRepeats), u" <UP>"_qs, u" <TEXT>ab"_qs,
+                                   u" <TEN-5>"_qs, u" <WAIT>0.2"_qs, u"<LOOPEND>"_qs};
+        const QString macroFolder = MacroFolder(desk_.home() + u'/');
+        if (!QDir().mkpath(macroFolder) || !Cp932::WriteLines(macroFolder + u"soak.mcr"_qs, macro).ok
             || !desk_.startPoweredOn(SoakSettings))
             return Say(u"soak: cannot start the program: "_qs + desk_.error()), 2;
         press(u"Num_Lock alt+g"_qs); // the signal levels shown
@@ -351,7 +348,7 @@ struct Soak {
     void incomingCall(bool answer)
     {
         // The message log answers the question as this file says.
-        ok(WriteFile(desk_.home() + u"/messages.log.answer"_qs, answer ? "yes" : "no"), u"the answer file"_qs);
+        ok(RealDesktop::WriteFile(desk_.home() + u"/messages.log.answer"_qs, answer ? "yes" : "no"), u"the answer file"_qs);
         desk_.handset().sendIncomingCall();
         checkpoint(answer ? QStringList{u"<OFF-HOOK>"_qs} : QStringList(), {PhoneBytes::IncomingCallText()});
     }

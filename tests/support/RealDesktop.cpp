@@ -26,13 +26,6 @@ namespace {
 
 constexpr int kStartMs = 15'000;
 
-bool WriteFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
-
 // A window of the program may go between listing it and asking about it (a menu closing):
 // the request fails, the test goes on. Xlib's default would end the process.
 int IgnoreXError(Display*, XErrorEvent*) { return 0; }
@@ -54,6 +47,13 @@ QByteArray Property(Display* d, unsigned long window, const char* name, Atom typ
 }
 
 } // namespace
+
+bool RealDesktop::WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
 
 RealDesktop::RealDesktop(const Options& options) : options_(options)
 {
