@@ -4,20 +4,13 @@
 #pragma once
 
 #include "platform/SerialPortService.h"
+#include "platform/SleepingWait.h"
 
-#include <QEventLoop>
-#include <QTimer>
-
-// Sleeps until the port has nothing left to send (at most five seconds).
-inline void WaitForIdleLine(SerialPortService& port)
+// Sleeps until the port has nothing left to send; false if it still has after five seconds,
+// and a figure taken then would time the busy line.
+inline bool WaitForIdleLine(SerialPortService& port)
 {
-    if (port.outputQueue().bytes == 0)
-        return;
-    QEventLoop loop;
-    QObject::connect(&port, &SerialPortService::outputQueueChanged, &loop, [&loop](const SerialPortService::Queue& q) {
-        if (q.bytes == 0)
-            loop.quit();
-    });
-    QTimer::singleShot(5000, &loop, &QEventLoop::quit);
-    loop.exec();
+    SleepingWait wait;
+    QObject::connect(&port, &SerialPortService::outputQueueChanged, &wait, &SleepingWait::wake);
+    return wait.until(QDeadlineTimer(5000, Qt::PreciseTimer), [&port] { return port.outputQueue().bytes == 0; });
 }

@@ -109,7 +109,10 @@ int main(int argc, char** argv)
 
     std::vector<double> ms;
     for (int i = 0; i < keys; ++i) {
-        WaitForIdleLine(w->mscCOM());
+        if (!WaitForIdleLine(w->mscCOM())) {
+            std::fprintf(stderr, "the line is still busy before key %d\n", i);
+            return 2;
+        }
         const qint64 expected = far.received() + 8;
         const qint64 start = nowNs();
         TypeLetter(*w, i);

@@ -34,7 +34,10 @@ int main(int argc, char** argv)
     ms.reserve(std::size_t(frames));
     QElapsedTimer clock;
     for (int i = 0; i < frames; ++i) {
-        WaitForIdleLine(port);
+        if (!WaitForIdleLine(port)) {
+            std::fprintf(stderr, "the line is still busy before frame %d\n", i);
+            return 2;
+        }
         const int expected = int(handset.received().size()) + 8;
         clock.start();
         link.SendKeyCode(KeyCode{2, std::uint8_t(1 + i % 15), std::uint8_t(1 + i % 5)});

@@ -6,10 +6,10 @@
 #include "BenchMode.h"
 #include "RealDesktop.h"
 
+#include "platform/SleepingWait.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTimer>
 
 #include <algorithm>
 #include <cstdio>
@@ -44,9 +44,7 @@ std::optional<Figures> Run(bool withInputMethod, int keys)
     for (int i = 0; i < kWarmUp + keys; ++i) {
         // One key at a time on an idle line: a frame takes about 150 ms at 600 baud, and what the
         // line cannot carry yet waits in the program.
-        QEventLoop idle;
-        QTimer::singleShot(150, &idle, &QEventLoop::quit);
-        idle.exec();
+        WaitSeconds(0.15f);
         const qsizetype before = desk.handset().received().size();
         qint64 arrived = 0;
         const qint64 pressed = clock.nsecsElapsed();

@@ -187,7 +187,8 @@ private Q_SLOTS:
         frmMain& w = start({u"w.mcr"_qs});
         // As the program itself runs: the end of the exit sequence quits the event loop.
         connect(&w, &frmMain::ended, QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
-        const QStringList files{home->filePath(u"setting.ini"_qs), home->filePath(u"keymap.ini"_qs)};
+        const QString folder = home->path() + u'/';
+        const QStringList files{SettingsFilePath(folder), KeyMapFilePath(folder)};
         QTimer::singleShot(0, &w, [&] { (waiting == u"macro"_qs ? w.cmdMacroStart : w.cmdGetNumber)->click(); });
         QElapsedTimer sinceClose;
         double cpuAtClose = 0;

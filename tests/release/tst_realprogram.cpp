@@ -1,6 +1,7 @@
 // The real program, started as a process in a scratch program folder: what its exit leaves of
 // setting.ini and keymap.ini when the disk is full, the folder is read-only or it is killed in the
 // middle (each file is always the old one or the new one), and a second copy's refusal.
+#include "core/SingleInstance.h"
 #include "settings/SettingsFiles.h"
 
 #include <QCoreApplication>
@@ -40,10 +41,10 @@ private Q_SLOTS:
     {
         home = std::make_unique<QTemporaryDir>();
         // The files a first start writes, and an old copy with one comment more: a rewrite never keeps it.
-        QVERIFY(WriteSettingsFileIn(home->path() + u'/', Settings{}, MainWindowSettings{}).result.ok
-                && WriteKeyMapFileIn(home->path() + u'/', KeyMap{}).result.ok);
-        newSettings = contents(path("setting.ini"));
-        newKeyMap = contents(path("keymap.ini"));
+        QVERIFY(WriteSettingsFileIn(folder(), Settings{}, MainWindowSettings{}).result.ok
+                && WriteKeyMapFileIn(folder(), KeyMap{}).result.ok);
+        newSettings = contents(settingsFile());
+        newKeyMap = contents(keyMapFile());
         oldSettings = "; old\r\n" + newSettings;
         oldKeyMap = "; old\r\n" + newKeyMap;
         putOldFiles();
@@ -78,11 +79,11 @@ private Q_SLOTS:
         const QString shown = QString::fromUtf8(program.readAllStandardError());
         QVERIFY(QFile::setPermissions(home->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         QCOMPARE(program.exitCode(), 0);
-        QCOMPARE(contents(path("setting.ini")), oldSettings);
-        QCOMPARE(contents(path("keymap.ini")), oldKeyMap);
+        QCOMPARE(contents(settingsFile()), oldSettings);
+        QCOMPARE(contents(keyMapFile()), oldKeyMap);
         // The user is told of each file, and the program did start: the folder's lock lives elsewhere.
         QCOMPARE(shown.count(u"を保存できませんでした"_qs), 2);
-        QVERIFY(!shown.contains(u"すでに起動"_qs));
+        QVERIFY(!shown.contains(SingleInstance::AlreadyRunningText()));
     }
 
     void killedDuringExit()
@@ -92,8 +93,8 @@ private Q_SLOTS:
         QProcess clean;
         start(clean);
         QCOMPARE(clean.exitCode(), 0);
-        QCOMPARE(contents(path("setting.ini")), newSettings);
-        QCOMPARE(contents(path("keymap.ini")), newKeyMap);
+        QCOMPARE(contents(settingsFile()), newSettings);
+        QCOMPARE(contents(keyMapFile()), newKeyMap);
 
         QRandomGenerator rng(50);
         int killedMidway = 0;
@@ -108,8 +109,8 @@ private Q_SLOTS:
                     delayMs < 0 ? killIt() : QTimer::singleShot(delayMs, &program, killIt);
             });
             start(program);
-            const QByteArray settings = contents(path("setting.ini"));
-            const QByteArray keyMap = contents(path("keymap.ini"));
+            const QByteArray settings = contents(settingsFile());
+            const QByteArray keyMap = contents(keyMapFile());
             QVERIFY2(settings == oldSettings || settings == newSettings, qPrintable(QString::number(round)));
             QVERIFY2(keyMap == oldKeyMap || keyMap == newKeyMap, qPrintable(QString::number(round)));
             if (program.exitStatus() == QProcess::CrashExit && (settings != newSettings || keyMap != newKeyMap))
@@ -125,7 +126,7 @@ private Q_SLOTS:
         QProcess second;
         start(second);
         QCOMPARE(second.exitCode(), 0);
-        QVERIFY(QString::fromUtf8(second.readAllStandardError()).contains(u"すでに起動していますよ！"_qs));
+        QVERIFY(QString::fromUtf8(second.readAllStandardError()).contains(SingleInstance::AlreadyRunningText()));
         first.kill();
         QVERIFY(first.waitForFinished(10'000));
     }
@@ -149,11 +150,13 @@ private:
                 && (stayOpen ? process.waitForReadyRead(30'000) : process.waitForFinished(30'000)));
     }
 
-    QString path(const char* name) const { return home->filePath(QString::fromLatin1(name)); }
+    QString folder() const { return home->path() + u'/'; }
+    QString settingsFile() const { return SettingsFilePath(folder()); }
+    QString keyMapFile() const { return KeyMapFilePath(folder()); }
 
     void putOldFiles()
     {
-        QVERIFY(put(path("setting.ini"), oldSettings) && put(path("keymap.ini"), oldKeyMap));
+        QVERIFY(put(settingsFile(), oldSettings) && put(keyMapFile(), oldKeyMap));
     }
 
     std::unique_ptr<QTemporaryDir> home;

@@ -8,7 +8,11 @@
 //     soak --minutes N [--seed S] [--keep-going]   (prints the seed; the same seed replays the run)
 #include "RealDesktop.h"
 
+#include "link/PhoneBytes.h"
+#include "link/SerialLink.h"
+#include "platform/Cp932.h"
 #include "platform/SleepingWait.h"
+#include "settings/MacroTitle.h"
 #include "settings/SettingsFiles.h"
 
 #include <QClipboard>
@@ -27,8 +31,6 @@ namespace {
 
 using phonesim::WireEvent;
 
-const QString kHangUpMessage = u"途中でケーブルを抜かないで下さい"_qs;
-const QString kCallMessage = u"着信です！電話に出ますか？"_qs;
 const QString kAbortMessage = u"ユーザによって中断されました。"_qs;
 constexpr int kMacroRepeats = 25;
 
@@ -87,6 +89,9 @@ QString Token(const WireEvent& event)
     return !event.text.isEmpty() ? event.text : (c.Kind == 9 ? u"<^"_qs : u"<"_qs) + name + u'>';
 }
 
+// The message log keeps a message on one line; its first line is enough to know it.
+QString HangUpMessage() { return SerialLink::CablePulledText().section(u"\r\n"_qs, 0, 0); }
+
 void Say(const QString& line) { std::puts(qPrintable(line)); } // stdout is line-buffered
 
 // Field n of /proc/<pid>/<file>, counted from the first after the command's name.
@@ -95,12 +100,6 @@ qint64 ProcField(qint64 pid, const char* file, int n)
     QFile f(u"/proc/%1/%2"_qs.arg(pid).arg(QString::fromLatin1(file)));
     const QByteArray all = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     return all.mid(all.lastIndexOf(')') + 1).trimmed().split(' ').value(n).toLongLong();
-}
-
-bool WriteFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
 // The options the run sets: the model a query reads, a key moved, the toggles, the macro.
@@ -133,9 +132,10 @@ struct Soak {
         });
         QObject::connect(&h, &phonesim::Handset::bytesReceived, [this] { lastByteNs_ = clock_.nsecsElapsed(); });
         // A macro that types, presses keys and waits, long enough to be stopped midway.
-        const QByteArray macro = "#soak\r\n<LOOP>" + QByteArray::number(kMacroRepeats)
-                                 + "\r\n <UP>\r\n <TEXT>ab\r\n <TEN-5>\r\n <WAIT>0.2\r\n<LOOPEND>\r\n";
-        if (!QDir(desk_.home()).mkpath(u"Macro"_qs) || !WriteFile(desk_.home() + u"/Macro/soak.mcr"_qs, macro)
+        const QStringList macro = {u"#soak"_qs, u"<LOOP>%1"_qs.arg(kMacroRepeats), u" <UP>"_qs, u" <TEXT>ab"_qs,
+                                   u" <TEN-5>"_qs, u" <WAIT>0.2"_qs, u"<LOOPEND>"_qs};
+        const QString macroFolder = MacroFolder(desk_.home() + u'/');
+        if (!QDir().mkpath(macroFolder) || !Cp932::WriteLines(macroFolder + u"soak.mcr"_qs, macro).ok
             || !desk_.startPoweredOn(SoakSettings))
             return Say(u"soak: cannot start the program: "_qs + desk_.error()), 2;
         press(u"Num_Lock alt+g"_qs); // the signal levels shown
@@ -340,7 +340,7 @@ struct Soak {
         }
         pause(fault < 0 ? 500 : 7000); // a failed reply ends after the reply timeout
         h.setReplyFaults({});
-        checkpoint({}, fault == 3 ? QStringList{kHangUpMessage} : QStringList());
+        checkpoint({}, fault == 3 ? QStringList{HangUpMessage()} : QStringList());
         if (fault == 3)
             powerCycle(true);
     }
@@ -348,9 +348,9 @@ struct Soak {
     void incomingCall(bool answer)
     {
         // The message log answers the question as this file says.
-        ok(WriteFile(desk_.home() + u"/messages.log.answer"_qs, answer ? "yes" : "no"), u"the answer file"_qs);
+        ok(RealDesktop::WriteFile(desk_.home() + u"/messages.log.answer"_qs, answer ? "yes" : "no"), u"the answer file"_qs);
         desk_.handset().sendIncomingCall();
-        checkpoint(answer ? QStringList{u"<OFF-HOOK>"_qs} : QStringList(), {kCallMessage});
+        checkpoint(answer ? QStringList{u"<OFF-HOOK>"_qs} : QStringList(), {PhoneBytes::IncomingCallText()});
     }
 
     void randomBytes()
@@ -374,7 +374,7 @@ struct Soak {
             checkpoint();
         pause(busy ? Uniform(rng_, 200, 3000) : 0);
         desk_.handset().hangUp();
-        checkpoint({}, {kHangUpMessage}, busy);
+        checkpoint({}, {HangUpMessage()}, busy);
         powerCycle(true);
     }
 
@@ -385,7 +385,7 @@ struct Soak {
         if (replug)
             ok(desk_.handset().start(&error) && desk_.handset().linkAs(desk_.home(), 1, &error), error);
         press(u"alt+p"_qs);
-        pause(300);
+        ok(desk_.waitUntil([this] { return !desk_.portOpen(); }), u"power off"_qs);
         ok(desk_.powerOn(), u"power on"_qs);
         press(u"alt+g"_qs);
         pause(300);

@@ -26,13 +26,6 @@ namespace {
 
 constexpr int kStartMs = 15'000;
 
-bool WriteFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
-
 // A window of the program may go between listing it and asking about it (a menu closing):
 // the request fails, the test goes on. Xlib's default would end the process.
 int IgnoreXError(Display*, XErrorEvent*) { return 0; }
@@ -54,6 +47,13 @@ QByteArray Property(Display* d, unsigned long window, const char* name, Atom typ
 }
 
 } // namespace
+
+bool RealDesktop::WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
 
 RealDesktop::RealDesktop(const Options& options) : options_(options)
 {
@@ -86,7 +86,7 @@ bool RealDesktop::launch(QProcess& process, const QString& command, QByteArray* 
     waitUntil([&] {
         *firstLine += process.readAllStandardOutput();
         return firstLine->contains('\n') || process.state() == QProcess::NotRunning;
-    }, kStartMs);
+    }, kStartMs, &process);
     *firstLine = firstLine->trimmed();
     return !firstLine->isEmpty() || fail(command + u" said nothing"_qs);
 }
@@ -215,14 +215,19 @@ bool RealDesktop::startProgram()
     return focus(windows().constFirst());
 }
 
-bool RealDesktop::powerOn(int timeoutMs)
+bool RealDesktop::portOpen() const
 {
-    // Until one of the program's open files is the handset's port.
+    // Whether one of the program's open files is the handset's port.
     const QDir fds(u"/proc/%1/fd"_qs.arg(program_.processId()));
     const QString port = QFileInfo(handset_.portPath()).canonicalFilePath();
     const auto open = [&](const QFileInfo& fd) { return fd.symLinkTarget() == port; };
-    const auto portOpen = [&] { return std::ranges::any_of(fds.entryInfoList(QDir::Files | QDir::System), open); };
-    return key(u"alt+p"_qs) && (waitUntil(portOpen, timeoutMs) || fail(u"the power switch did not open the port"_qs));
+    return std::ranges::any_of(fds.entryInfoList(QDir::Files | QDir::System), open);
+}
+
+bool RealDesktop::powerOn(int timeoutMs)
+{
+    return key(u"alt+p"_qs)
+           && (waitUntil([this] { return portOpen(); }, timeoutMs) || fail(u"the power switch did not open the port"_qs));
 }
 
 bool RealDesktop::endProgram(int timeoutMs)
@@ -230,7 +235,8 @@ bool RealDesktop::endProgram(int timeoutMs)
     if (program_.state() == QProcess::NotRunning)
         return true;
     // A dialog that closed took the keyboard focus with it.
-    return focus(windows().value(0)) && key(u"alt+x"_qs)
+    const auto all = windows();
+    return !all.isEmpty() && focus(all.first()) && key(u"alt+x"_qs)
            && waitUntil([&] { return program_.state() == QProcess::NotRunning; }, timeoutMs);
 }
 
@@ -241,9 +247,11 @@ bool RealDesktop::press(const QString& name, bool down)
         {u"super"_qs, u"Super_L"_qs}};
     // An unknown name is NoSymbol, which no key has.
     const QByteArray keysym = kModifiers.value(name, name).toLatin1();
+    if (!display_)
+        return fail(u"no display for "_qs + name);
     const unsigned code = name.startsWith(u"code:") ? name.mid(5).toUInt()
                                                     : XKeysymToKeycode(display_, XStringToKeysym(keysym.constData()));
-    if (!display_ || code == 0)
+    if (code == 0)
         return fail(u"no key "_qs + name);
     XTestFakeKeyEvent(display_, code, down ? True : False, CurrentTime);
     XSync(display_, False);
@@ -349,7 +357,16 @@ QImage RealDesktop::grab(QRect inWindow, unsigned long window) const
 
 bool RealDesktop::waitUntil(const std::function<bool()>& done, int timeoutMs)
 {
+    return waitUntil(done, timeoutMs, nullptr);
+}
+
+bool RealDesktop::waitUntil(const std::function<bool()>& done, int timeoutMs, const QProcess* helper)
+{
     SleepingWait wait;
+    if (helper) {
+        connect(helper, &QProcess::readyReadStandardOutput, &wait, &SleepingWait::wake);
+        connect(helper, &QProcess::finished, &wait, &SleepingWait::wake);
+    }
     QTimer tick;
     connect(&tick, &QTimer::timeout, &wait, &SleepingWait::wake);
     connect(&handset_, &phonesim::Handset::bytesReceived, &wait, &SleepingWait::wake);
@@ -391,7 +408,7 @@ QByteArray RealDesktop::run(const QString& command, int timeoutMs)
     waitUntil([&] {
         output += process.readAllStandardOutput();
         return process.state() == QProcess::NotRunning;
-    }, timeoutMs);
+    }, timeoutMs, &process);
     process.kill();
     process.waitForFinished(3000);
     return output + process.readAllStandardOutput();

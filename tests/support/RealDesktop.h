@@ -42,6 +42,8 @@ public:
     // start(), the settings edited from the defaults, the program, and its power switch on.
     bool startPoweredOn(const SettingsEdit& edit = {});
     QString error() const { return error_; }
+    // Writes a file whole, with the folders it needs.
+    static bool WriteFile(const QString& path, const QByteArray& bytes);
     // For helper programs: DISPLAY, HOME and the private bus.
     QProcessEnvironment environment() const { return env_; }
 
@@ -59,6 +61,8 @@ public:
     // Alt+P, and until the program holds the handset's port open: a mnemonic clicks its
     // button a moment after the key, and keys typed meanwhile meet a locked box.
     bool powerOn(int timeoutMs = 5000);
+    // Whether the program holds the handset's port open now.
+    bool portOpen() const;
     phonesim::Handset& handset() { return handset_; }
 
     // XTest key events. A chord is keysym names joined by "+" ("a", "shift+comma", "plus",
@@ -109,6 +113,8 @@ private:
     // Starts a helper; with `firstLine`, also waits for the first line of its standard output.
     bool launch(QProcess& process, const QString& command, QByteArray* firstLine = nullptr);
     bool press(const QString& name, bool down);
+    // waitUntil(), woken also by a helper's output and its end.
+    bool waitUntil(const std::function<bool()>& done, int timeoutMs, const QProcess* helper);
 
     Options options_;
     QTemporaryDir home_;
