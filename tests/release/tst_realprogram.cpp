@@ -1,6 +1,7 @@
 // The real program, started as a process in a scratch program folder: what its exit leaves of
 // setting.ini and keymap.ini when the disk is full, the folder is read-only or it is killed in the
 // middle (each file is always the old one or the new one), and a second copy's refusal.
+#include "Files.h"
 #include "core/SingleInstance.h"
 #include "settings/SettingsFiles.h"
 
@@ -18,22 +19,6 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-namespace {
-
-QByteArray contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
-}
-
-bool put(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
-
-} // namespace
-
 class TestRealProgram : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -43,8 +28,8 @@ private Q_SLOTS:
         // The files a first start writes, and an old copy with one comment more: a rewrite never keeps it.
         QVERIFY(WriteSettingsFileIn(folder(), Settings{}, MainWindowSettings{}).result.ok
                 && WriteKeyMapFileIn(folder(), KeyMap{}).result.ok);
-        newSettings = contents(settingsFile());
-        newKeyMap = contents(keyMapFile());
+        newSettings = FileBytes(settingsFile());
+        newKeyMap = FileBytes(keyMapFile());
         oldSettings = "; old\r\n" + newSettings;
         oldKeyMap = "; old\r\n" + newKeyMap;
         putOldFiles();
@@ -79,8 +64,8 @@ private Q_SLOTS:
         const QString shown = QString::fromUtf8(program.readAllStandardError());
         QVERIFY(QFile::setPermissions(home->path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         QCOMPARE(program.exitCode(), 0);
-        QCOMPARE(contents(settingsFile()), oldSettings);
-        QCOMPARE(contents(keyMapFile()), oldKeyMap);
+        QCOMPARE(FileBytes(settingsFile()), oldSettings);
+        QCOMPARE(FileBytes(keyMapFile()), oldKeyMap);
         // The user is told of each file, and the program did start: the folder's lock lives elsewhere.
         QCOMPARE(shown.count(u"を保存できませんでした"_qs), 2);
         QVERIFY(!shown.contains(SingleInstance::AlreadyRunningText()));
@@ -93,8 +78,8 @@ private Q_SLOTS:
         QProcess clean;
         start(clean);
         QCOMPARE(clean.exitCode(), 0);
-        QCOMPARE(contents(settingsFile()), newSettings);
-        QCOMPARE(contents(keyMapFile()), newKeyMap);
+        QCOMPARE(FileBytes(settingsFile()), newSettings);
+        QCOMPARE(FileBytes(keyMapFile()), newKeyMap);
 
         QRandomGenerator rng(50);
         int killedMidway = 0;
@@ -109,8 +94,8 @@ private Q_SLOTS:
                     delayMs < 0 ? killIt() : QTimer::singleShot(delayMs, &program, killIt);
             });
             start(program);
-            const QByteArray settings = contents(settingsFile());
-            const QByteArray keyMap = contents(keyMapFile());
+            const QByteArray settings = FileBytes(settingsFile());
+            const QByteArray keyMap = FileBytes(keyMapFile());
             QVERIFY2(settings == oldSettings || settings == newSettings, qPrintable(QString::number(round)));
             QVERIFY2(keyMap == oldKeyMap || keyMap == newKeyMap, qPrintable(QString::number(round)));
             if (program.exitStatus() == QProcess::CrashExit && (settings != newSettings || keyMap != newKeyMap))
@@ -156,7 +141,7 @@ private:
 
     void putOldFiles()
     {
-        QVERIFY(put(settingsFile(), oldSettings) && put(keyMapFile(), oldKeyMap));
+        QVERIFY(WriteFile(settingsFile(), oldSettings) && WriteFile(keyMapFile(), oldKeyMap));
     }
 
     std::unique_ptr<QTemporaryDir> home;

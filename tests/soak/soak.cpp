@@ -6,6 +6,7 @@
 // without CPU and holds its memory, and at the end that the settings files read back.
 //
 //     soak --minutes N [--seed S] [--keep-going]   (prints the seed; the same seed replays the run)
+#include "Files.h"
 #include "RealDesktop.h"
 
 #include "link/PhoneBytes.h"
@@ -348,7 +349,7 @@ struct Soak {
     void incomingCall(bool answer)
     {
         // The message log answers the question as this file says.
-        ok(RealDesktop::WriteFile(desk_.home() + u"/messages.log.answer"_qs, answer ? "yes" : "no"), u"the answer file"_qs);
+        ok(WriteFile(desk_.home() + u"/messages.log.answer"_qs, answer ? "yes" : "no"), u"the answer file"_qs);
         desk_.handset().sendIncomingCall();
         checkpoint(answer ? QStringList{u"<OFF-HOOK>"_qs} : QStringList(), {PhoneBytes::IncomingCallText()});
     }

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QString>
 
 inline QByteArray FileBytes(const QString& path)
@@ -12,8 +14,10 @@ inline QByteArray FileBytes(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(unreadable)");
 }
 
+// Also makes the folders the file goes in.
 inline bool WriteFile(const QString& path, const QByteArray& bytes)
 {
+    QDir().mkpath(QFileInfo(path).path());
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }

@@ -1,4 +1,5 @@
 #include "RealDesktop.h"
+#include "Files.h"
 
 #include "core/ProgramInfo.h"
 #include "platform/SleepingWait.h"
@@ -47,13 +48,6 @@ QByteArray Property(Display* d, unsigned long window, const char* name, Atom typ
 }
 
 } // namespace
-
-bool RealDesktop::WriteFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
 
 RealDesktop::RealDesktop(const Options& options) : options_(options)
 {

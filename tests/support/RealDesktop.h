@@ -42,8 +42,6 @@ public:
     // start(), the settings edited from the defaults, the program, and its power switch on.
     bool startPoweredOn(const SettingsEdit& edit = {});
     QString error() const { return error_; }
-    // Writes a file whole, with the folders it needs.
-    static bool WriteFile(const QString& path, const QByteArray& bytes);
     // For helper programs: DISPLAY, HOME and the private bus.
     QProcessEnvironment environment() const { return env_; }
 
